@@ -1,0 +1,104 @@
+// my_itoa against what a C++ programmer would otherwise write for the same
+// contract: std::to_chars plus zero fill, and std::snprintf with a width.
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "bitsplit/digits.hpp"
+
+namespace {
+
+constexpr std::size_t value_count = 4096;  // A power of two, so cycling through is a mask.
+
+// Zero-filled std::to_chars with my_itoa's contract for values that fit.
+char* to_chars_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
+                           std::int32_t base) noexcept {
+  const auto [end, error] = std::to_chars(buffer, buffer + width, value, base);
+  if (error != std::errc{}) {
+    return nullptr;
+  }
+  const auto length = end - buffer;
+  std::memmove(buffer + (width - length), buffer, static_cast<std::size_t>(length));
+  std::memset(buffer, '0', static_cast<std::size_t>(width - length));
+  buffer[width] = '\0';
+  return buffer;
+}
+
+// The printf family has conversions for bases 8, 10 and 16 only.
+char* snprintf_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
+                           std::int32_t base) noexcept {
+  const auto size = static_cast<std::size_t>(width) + 1;
+  const auto digits = static_cast<unsigned>(value);
+  int length = 0;
+  switch (base) {
+    case 8:
+      length = std::snprintf(buffer, size, "%0*o", width, digits);
+      break;
+    case 16:
+      length = std::snprintf(buffer, size, "%0*x", width, digits);
+      break;
+    default:
+      length = std::snprintf(buffer, size, "%0*d", width, value);
+      break;
+  }
+  return length == width ? buffer : nullptr;
+}
+
+// A few thousand pseudo-random values that fit in `width` digits, the same for
+// every contender, so each iteration converts a different value.
+std::vector<std::int32_t> fitting_values(std::int32_t width, std::int32_t base) {
+  std::int64_t limit = 1;
+  for (std::int32_t digit = 0; digit < width && limit <= INT32_MAX; ++digit) {
+    limit *= base;
+  }
+  // The same inputs on every run, so that runs compare.
+  std::mt19937 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
+  std::uniform_int_distribution<std::int32_t> distribution(
+      0, static_cast<std::int32_t>(std::min<std::int64_t>(limit - 1, INT32_MAX)));
+  std::vector<std::int32_t> values(value_count);
+  for (auto& value : values) {
+    value = distribution(generator);
+  }
+  return values;
+}
+
+template <char* (*convert)(std::int32_t, char*, std::int32_t, std::int32_t) noexcept>
+void convert_fitting_values(benchmark::State& state) {
+  const auto width = static_cast<std::int32_t>(state.range(0));
+  const auto base = static_cast<std::int32_t>(state.range(1));
+  const std::vector<std::int32_t> values = fitting_values(width, base);
+  std::array<char, 64> buffer{};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    char* result = convert(values[next], buffer.data(), width, base);
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+    next = (next + 1) % value_count;
+  }
+}
+
+void all_cases(benchmark::internal::Benchmark* benchmark) {
+  benchmark->ArgNames({"width", "base"});
+  benchmark->Args({32, 2})->Args({10, 10})->Args({8, 16})->Args({12, 7});
+}
+
+void printf_cases(benchmark::internal::Benchmark* benchmark) {
+  benchmark->ArgNames({"width", "base"});
+  benchmark->Args({10, 10})->Args({8, 16});
+}
+
+BENCHMARK(convert_fitting_values<bitsplit::my_itoa>)->Name("my_itoa")->Apply(all_cases);
+BENCHMARK(convert_fitting_values<to_chars_zero_filled>)->Name("to_chars")->Apply(all_cases);
+BENCHMARK(convert_fitting_values<snprintf_zero_filled>)->Name("snprintf")->Apply(printf_cases);
+
+}  // namespace
+
+BENCHMARK_MAIN();
