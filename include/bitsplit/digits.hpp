@@ -1,8 +1,11 @@
 #ifndef BITSPLIT_DIGITS_HPP
 #define BITSPLIT_DIGITS_HPP
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace bitsplit {
@@ -37,14 +40,89 @@ namespace detail {
 inline constexpr std::int32_t max_base = 36;
 inline constexpr std::string_view digit_chars = "0123456789abcdefghijklmnopqrstuvwxyz";
 
+// Writes the low `count` digits of `rest` in `base`, least significant first,
+// and returns what is left of `rest`.
+constexpr std::uint32_t write_low_digits(std::uint32_t rest, char* buffer, std::uint32_t count,
+                                         std::uint32_t base) noexcept {
+  for (std::uint32_t index = 0; index < count; ++index) {
+    buffer[index] = digit_chars[rest % base];
+    rest /= base;
+  }
+  return rest;
+}
+
+// Every two-digit number in `base`, low digit first, as write_low_digits
+// stores them.
+template <std::uint32_t base>
+inline constexpr auto digit_pairs = [] {
+  std::array<char, std::size_t{2} * base * base> pairs{};
+  for (std::uint32_t pair = 0; pair < base * base; ++pair) {
+    pairs[2 * pair] = digit_chars[pair % base];
+    pairs[2 * pair + 1] = digit_chars[pair / base];
+  }
+  return pairs;
+}();
+
+// The same for a base known at compile time: the divisions become shifts or
+// multiplies, and each one yields two digits.
+template <std::uint32_t base>
+constexpr std::uint32_t write_low_digits(
+    std::uint32_t rest, char* buffer, std::uint32_t count,
+    std::integral_constant<std::uint32_t, base> /*base*/) noexcept {
+  constexpr std::uint32_t pair_base = base * base;
+  std::uint32_t index = 0;
+  for (; count - index >= 2; index += 2) {
+    const std::uint32_t pair = rest % pair_base;
+    rest /= pair_base;
+    buffer[index] = digit_pairs<base>[2 * pair];
+    buffer[index + 1] = digit_pairs<base>[2 * pair + 1];
+  }
+  return write_low_digits(rest, buffer + index, count - index, base);
+}
+
+template <std::uint32_t base>
+inline constexpr std::integral_constant<std::uint32_t, base> fixed_base{};
+
+inline std::uint64_t byte_swapped(std::uint64_t word) noexcept { return __builtin_bswap64(word); }
+inline std::uint32_t byte_swapped(std::uint32_t word) noexcept { return __builtin_bswap32(word); }
+
+// Swaps the first and the last word of [first, last), each byte-reversed.
+// When the range is shorter than two words the two overlap, and both stores
+// put the same bytes there, so a range of one to two words comes out reversed.
+template <typename Word>
+inline void swap_reversed_ends(char* first, char* last) noexcept {
+  Word head{};
+  Word tail{};
+  std::memcpy(&head, first, sizeof head);
+  std::memcpy(&tail, last - sizeof tail, sizeof tail);
+  head = byte_swapped(head);
+  tail = byte_swapped(tail);
+  std::memcpy(first, &tail, sizeof tail);
+  std::memcpy(last - sizeof head, &head, sizeof head);
+}
+
 }  // namespace detail
 
 constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept {
-  if (length == 0) {
-    return;
+  std::uint32_t front = 0;
+  std::uint32_t back = length;
+  if (!std::is_constant_evaluated()) {
+    // A word from each end at a time, and the middle one to two words in a
+    // single overlapping swap.
+    for (; back - front > 16; front += 8, back -= 8) {
+      detail::swap_reversed_ends<std::uint64_t>(buffer + front, buffer + back);
+    }
+    if (back - front >= 8) {
+      detail::swap_reversed_ends<std::uint64_t>(buffer + front, buffer + back);
+      return;
+    }
+    if (back - front >= 4) {
+      detail::swap_reversed_ends<std::uint32_t>(buffer + front, buffer + back);
+      return;
+    }
   }
-  for (std::uint32_t front = 0, back = length - 1; front < back; ++front, --back) {
-    std::swap(buffer[front], buffer[back]);
+  for (; back - front >= 2; ++front, --back) {
+    std::swap(buffer[front], buffer[back - 1]);
   }
 }
 
@@ -60,9 +138,22 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
 
   // Least significant digit first; once the value runs out the same loop
   // writes the zero fill.
-  for (std::uint32_t index = 0; index < count; ++index) {
-    buffer[index] = detail::digit_chars[rest % divisor];
-    rest /= divisor;
+  switch (divisor) {
+    case 2:
+      rest = detail::write_low_digits(rest, buffer, count, detail::fixed_base<2>);
+      break;
+    case 8:
+      rest = detail::write_low_digits(rest, buffer, count, detail::fixed_base<8>);
+      break;
+    case 10:
+      rest = detail::write_low_digits(rest, buffer, count, detail::fixed_base<10>);
+      break;
+    case 16:
+      rest = detail::write_low_digits(rest, buffer, count, detail::fixed_base<16>);
+      break;
+    default:
+      rest = detail::write_low_digits(rest, buffer, count, divisor);
+      break;
   }
   if (rest != 0) {
     return nullptr;  // More digits than the width holds.
