@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,6 +127,23 @@ TEST(Bitsplit, FailsWhenOutputCannotBeWritten) {
   const Outcome result = run({BITSPLIT_PROGRAM}, current_environment(), "/dev/full");
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.exit_status, 1);
+}
+
+// Nothing from the C++ runtime is loaded, so it starts like a C program.
+TEST(Bitsplit, NeedsOnlyTheCLibrary) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+  GTEST_SKIP() << "the sanitizer preset links the sanitizer runtimes into the program";
+#endif
+  const Outcome result = run({BITSPLIT_READELF, "--dynamic", BITSPLIT_PROGRAM}, {});
+  std::vector<std::string> needed;
+  std::istringstream lines(result.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("(NEEDED)") != std::string::npos) {
+      needed.push_back(line.substr(line.find('[') + 1, line.find(']') - line.find('[') - 1));
+    }
+  }
+  EXPECT_EQ(needed, std::vector<std::string>{"libc.so.6"});
+  EXPECT_EQ(result.exit_status, 0);
 }
 
 }  // namespace
