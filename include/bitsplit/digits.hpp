@@ -8,6 +8,10 @@
 #include <type_traits>
 #include <utility>
 
+// Both routines can run at compile time, allocate nothing, keep no state and
+// touch only the caller's buffer, so calls on different buffers may run
+// concurrently.
+
 namespace bitsplit {
 
 // Reverses the first `length` characters of `buffer` in place.
