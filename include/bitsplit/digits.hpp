@@ -29,7 +29,9 @@ constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept;
 // (one character when `width` is 0 or less). Nothing past index `width` is
 // read or written, and index `width` is written only on success.
 //
-// A `width` of 0 or less gives the empty string for a `value` of 0.
+// A `width` of 0 or less gives the empty string for a `value` of 0. The digits
+// are produced least significant first and put in order by one call to
+// reverse_char on success.
 //
 // Returns null, and the caller must treat the buffer as holding no result:
 // - when `buffer` is null, `value` is negative or `base` is outside 2 to 36;
