@@ -45,6 +45,11 @@ void check(std::int32_t value, std::int32_t width, std::int32_t base, const Conv
   EXPECT_EQ(buffer[guard + used], expected.succeeded ? '\0' : sentinel) << "at index width";
   EXPECT_EQ(buffer.substr(0, guard), std::string(guard, sentinel)) << "wrote before the buffer";
   EXPECT_EQ(buffer.substr(guard + used + 1), std::string(guard, sentinel)) << "wrote past the end";
+
+  // The same call on a heap block of exactly width + 1 bytes, where
+  // AddressSanitizer sees a read past the end too.
+  std::vector<char> exact(used + 1);
+  EXPECT_EQ(my_itoa(value, exact.data(), width, base) != nullptr, expected.succeeded);
 }
 
 // What my_itoa must leave in `width` bytes, worked out from std::to_chars.
@@ -149,8 +154,11 @@ TEST(ReverseChar, ReversesOnlyTheGivenLength) {
     }
     std::string buffer = text + tail;
     reverse_char(buffer.data(), length);
+    std::vector<char> exact(text.begin(), text.end());  // For AddressSanitizer, as above.
+    reverse_char(exact.data(), length);
     std::reverse(text.begin(), text.end());
     EXPECT_EQ(buffer, text + tail);
+    EXPECT_EQ(std::string(exact.begin(), exact.end()), text);
   }
 }
 
