@@ -23,7 +23,9 @@ constexpr std::string_view report =
     "hi  = 0000000000001111\n"
     "lo  = 0100001001000000\n";
 
-std::string program() { return "'" BITSPLIT_PROGRAM "'"; }
+// Paths from the build tree, quoted for the shell.
+std::string quoted(std::string_view path) { return "'" + std::string(path) + "'"; }
+std::string program() { return quoted(BITSPLIT_PROGRAM); }
 
 struct Outcome {
   std::string out;
@@ -65,8 +67,8 @@ TEST(Bitsplit, PrintsTheReportWhateverItsArgumentsAndEnvironment) {
 TEST(Bitsplit, ReportsEachFailedAllocation) {
   for (const int failing_call : {0, 1, 2, 3}) {
     SCOPED_TRACE(testing::Message() << "failing malloc call " << failing_call);
-    const Outcome result = run("BITSPLIT_FAIL_MALLOC=" + std::to_string(failing_call) +
-                               " '" BITSPLIT_FAILING_MALLOC_PROGRAM "'");
+    const Outcome result = run("BITSPLIT_FAIL_MALLOC=" + std::to_string(failing_call) + " " +
+                               quoted(BITSPLIT_FAILING_MALLOC_PROGRAM));
     EXPECT_EQ(result.out, failing_call == 0 ? report : "shit\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exit_status, failing_call == 0 ? 0 : 1);
@@ -84,7 +86,7 @@ TEST(Bitsplit, NeedsOnlyTheCLibrary) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
   GTEST_SKIP() << "the sanitizer preset links the sanitizer runtimes into the program";
 #endif
-  const Outcome result = run("'" BITSPLIT_READELF "' --dynamic " + program());
+  const Outcome result = run(quoted(BITSPLIT_READELF) + " --dynamic " + program());
   std::vector<std::string> needed;
   std::istringstream lines(result.out);
   for (std::string line; std::getline(lines, line);) {
