@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -23,9 +24,15 @@ constexpr std::string_view report =
     "hi  = 0000000000001111\n"
     "lo  = 0100001001000000\n";
 
-// Paths from the build tree, quoted for the shell.
-std::string quoted(std::string_view path) { return "'" + std::string(path) + "'"; }
-std::string program() { return quoted(BITSPLIT_PROGRAM); }
+// A path quoted for the shell, whatever characters it holds.
+std::string shell_quoted(std::string_view path) {
+  std::string text = "'";
+  for (const char character : path) {
+    text += character == '\'' ? std::string("'\\''") : std::string(1, character);
+  }
+  return text + "'";
+}
+std::string program() { return shell_quoted(BITSPLIT_PROGRAM); }
 
 struct Outcome {
   std::string out;
@@ -47,7 +54,9 @@ Outcome run(const std::string& command) {
   const std::string capture = testing::TempDir() + "bitsplit_test." + std::to_string(getpid());
   // The shell is the point: it gives the redirections and the environment.
   const int status = std::system(  // NOLINT(cert-env33-c)
-      ("exec >'" + capture + ".out' 2>'" + capture + ".err'; " + command).c_str());
+      ("exec >" + shell_quoted(capture + ".out") + " 2>" + shell_quoted(capture + ".err") + "; " +
+       command)
+          .c_str());
   return {take_file(capture + ".out"), take_file(capture + ".err"),
           WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
@@ -68,7 +77,7 @@ TEST(Bitsplit, ReportsEachFailedAllocation) {
   for (const int failing_call : {0, 1, 2, 3}) {
     SCOPED_TRACE(testing::Message() << "failing malloc call " << failing_call);
     const Outcome result = run("BITSPLIT_FAIL_MALLOC=" + std::to_string(failing_call) + " " +
-                               quoted(BITSPLIT_FAILING_MALLOC_PROGRAM));
+                               shell_quoted(BITSPLIT_FAILING_MALLOC_PROGRAM));
     EXPECT_EQ(result.out, failing_call == 0 ? report : "shit\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exit_status, failing_call == 0 ? 0 : 1);
@@ -81,12 +90,25 @@ TEST(Bitsplit, FailsWhenOutputCannotBeWritten) {
   EXPECT_EQ(result.exit_status, 1);
 }
 
+TEST(Bitsplit, RunsFromAPathThatNeedsQuoting) {
+  const std::filesystem::path folder =
+      std::filesystem::path(testing::TempDir()) / "bitsplit's \"odd\" $folder";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path copy = folder / "bitsplit";
+  std::filesystem::copy_file(BITSPLIT_PROGRAM, copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  const Outcome result = run(shell_quoted(copy.string()));
+  std::filesystem::remove_all(folder);
+  EXPECT_EQ(result.out, report);
+  EXPECT_EQ(result.exit_status, 0);
+}
+
 // Nothing from the C++ runtime is loaded, so it starts like a C program.
 TEST(Bitsplit, NeedsOnlyTheCLibrary) {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
   GTEST_SKIP() << "the sanitizer preset links the sanitizer runtimes into the program";
 #endif
-  const Outcome result = run(quoted(BITSPLIT_READELF) + " --dynamic " + program());
+  const Outcome result = run(shell_quoted(BITSPLIT_READELF) + " --dynamic " + program());
   std::vector<std::string> needed;
   std::istringstream lines(result.out);
   for (std::string line; std::getline(lines, line);) {
