@@ -55,7 +55,9 @@ int main() {
   std::free(digit_buffer);
 
   // Scripts must see a report that never reached them (`bitsplit > /dev/full`)
-  // as a failure, and buffered output fails only when it is flushed.
-  const bool written = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
-  return reported && written ? EXIT_SUCCESS : EXIT_FAILURE;
+  // as a failure. Buffered output fails only when it is flushed, and some
+  // errors show only when the stream is closed.
+  const bool flushed = std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+  const bool closed = std::fclose(stdout) == 0;
+  return reported && flushed && closed ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +35,7 @@ std::string shell_quoted(std::string_view path) {
   return text + "'";
 }
 std::string program() { return shell_quoted(BITSPLIT_PROGRAM); }
+std::string failing_calls_program() { return shell_quoted(BITSPLIT_FAILING_CALLS_PROGRAM); }
 
 struct Outcome {
   std::string out;
@@ -76,8 +79,8 @@ TEST(Bitsplit, PrintsTheReportWhateverItsArgumentsAndEnvironment) {
 TEST(Bitsplit, ReportsEachFailedAllocation) {
   for (const int failing_call : {0, 1, 2, 3}) {
     SCOPED_TRACE(testing::Message() << "failing malloc call " << failing_call);
-    const Outcome result = run("BITSPLIT_FAIL_MALLOC=" + std::to_string(failing_call) + " " +
-                               shell_quoted(BITSPLIT_FAILING_MALLOC_PROGRAM));
+    const Outcome result =
+        run("BITSPLIT_FAIL_MALLOC=" + std::to_string(failing_call) + " " + failing_calls_program());
     EXPECT_EQ(result.out, failing_call == 0 ? report : "shit\n");
     EXPECT_EQ(result.err, "");
     EXPECT_EQ(result.exit_status, failing_call == 0 ? 0 : 1);
@@ -85,9 +88,43 @@ TEST(Bitsplit, ReportsEachFailedAllocation) {
 }
 
 TEST(Bitsplit, FailsWhenOutputCannotBeWritten) {
-  const Outcome result = run(program() + " >/dev/full");
-  EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.exit_status, 1);
+  for (const std::string& command : {program() + " >/dev/full", program() + " >&-",
+                                     "BITSPLIT_FAIL_CLOSE=1 " + failing_calls_program()}) {
+    SCOPED_TRACE(command);
+    const Outcome result = run(command);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(result.exit_status, 1);
+  }
+}
+
+// Runs the program with its standard output on a pipe that nobody reads, and
+// returns its wait status.
+int run_into_closed_pipe(bool ignore_sigpipe) {
+  std::array<int, 2> ends{};
+  if (pipe(ends.data()) != 0) {
+    return -1;
+  }
+  close(ends[0]);
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL);  // Kept across exec.
+    dup2(ends[1], STDOUT_FILENO);
+    execl(BITSPLIT_PROGRAM, BITSPLIT_PROGRAM, nullptr);
+    _exit(127);
+  }
+  close(ends[1]);
+  int status = -1;
+  waitpid(child, &status, 0);
+  return status;
+}
+
+// Like any Unix tool it ends by SIGPIPE when its reader has gone, and reports
+// the failed write when that signal is ignored.
+TEST(Bitsplit, FailsWhenItsReaderHasGone) {
+  const int by_default = run_into_closed_pipe(false);
+  EXPECT_TRUE(WIFSIGNALED(by_default) && WTERMSIG(by_default) == SIGPIPE) << by_default;
+  const int ignored = run_into_closed_pipe(true);
+  EXPECT_TRUE(WIFEXITED(ignored) && WEXITSTATUS(ignored) == 1) << ignored;
 }
 
 TEST(Bitsplit, RunsFromAPathThatNeedsQuoting) {
