@@ -2,164 +2,160 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include <gtest/gtest.h>
+
+#include "conversion_check.hpp"
+
+// Each check is a constexpr function that returns the first fault it finds.
+// It runs once in a static_assert and once as a test, so the compile-time and
+// the run-time code of the routine are held to the same answers.
 
 namespace {
 
 using bitsplit::my_itoa;
 using bitsplit::reverse_char;
-
-constexpr auto report_digits = [] {
-  std::array<char, 33> buffer{};
-  my_itoa(1'000'000, buffer.data(), 32, 2);
-  return buffer;
-}();
-static_assert(std::string_view(report_digits.data()) == "00000000000011110100001001000000");
-
-constexpr char sentinel = '*';
-constexpr std::size_t guard = 8;
-
-struct Conversion {
-  bool succeeded;
-  std::string written;  // The first `width` bytes of the buffer after the call.
-};
-
-// Converts into a buffer of exactly `width` + 1 bytes with sentinel bytes on
-// both sides; checks the result and that nothing outside the contract changed.
-void check(std::int32_t value, std::int32_t width, std::int32_t base, const Conversion& expected) {
-  SCOPED_TRACE(testing::Message() << "value " << value << ", width " << width << ", base " << base);
-  const std::size_t used = width > 0 ? static_cast<std::size_t>(width) : 0;
-  std::string buffer(guard + used + 1 + guard, sentinel);
-  char* start = buffer.data() + guard;
-
-  const char* result = my_itoa(value, start, width, base);
-
-  EXPECT_EQ(result, expected.succeeded ? start : nullptr);
-  EXPECT_EQ(buffer.substr(guard, used), expected.written);
-  EXPECT_EQ(buffer[guard + used], expected.succeeded ? '\0' : sentinel) << "at index width";
-  EXPECT_EQ(buffer.substr(0, guard), std::string(guard, sentinel)) << "wrote before the buffer";
-  EXPECT_EQ(buffer.substr(guard + used + 1), std::string(guard, sentinel)) << "wrote past the end";
-
-  // The same call on a heap block of exactly width + 1 bytes, where
-  // AddressSanitizer sees a read past the end too.
-  std::vector<char> exact(used + 1);
-  EXPECT_EQ(my_itoa(value, exact.data(), width, base) != nullptr, expected.succeeded);
-}
-
-// What my_itoa must leave in `width` bytes, worked out from std::to_chars.
-Conversion expected_from_to_chars(std::int32_t value, std::size_t width, std::int32_t base) {
-  std::array<char, 32> chars{};
-  const auto written = std::to_chars(chars.data(), chars.data() + chars.size(), value, base);
-  std::string digits(chars.data(), written.ptr);
-  if (value == 0) {
-    digits.clear();  // Zero needs no digits: width 0 gives the empty string.
-  }
-  if (digits.size() <= width) {
-    return {true, std::string(width - digits.size(), '0') + digits};
-  }
-  // Too long: the low-order digits, least significant first.
-  return {false,
-          std::string(digits.rbegin(), digits.rbegin() + static_cast<std::ptrdiff_t>(width))};
-}
+using bitsplit_test::check_against_oracle;
+using bitsplit_test::check_conversion;
+using bitsplit_test::Fault;
+using bitsplit_test::Outcome;
+using bitsplit_test::sentinel;
 
 struct Case {
   std::int32_t value, width, base;
-  Conversion expected;
+  bool fits;
+  std::string_view written;  // The first `width` bytes after the call.
 };
 
-TEST(MyItoa, KnownAnswers) {
-  const std::vector<Case> cases = {
-      {1'000'000, 32, 2, {true, "00000000000011110100001001000000"}},
-      {4, 4, 2, {true, "0100"}},
-      {1, 4, 2, {true, "0001"}},
-      {7, 3, 2, {true, "111"}},
-      {255, 3, 10, {true, "255"}},
-      {42, 5, 10, {true, "00042"}},
-      {0, 4, 2, {true, "0000"}},
-      {0, 4, 36, {true, "0000"}},
-      {0, 0, 10, {true, ""}},
-      {0, -3, 10, {true, ""}},
-      {255, 2, 16, {true, "ff"}},
-      {10, 1, 16, {true, "a"}},
-      {35, 1, 36, {true, "z"}},
-      {INT32_MAX, 10, 10, {true, "2147483647"}},
-      {INT32_MAX, 6, 36, {true, "zik0zj"}},
-      // Too long: the low-order digits, least significant first, unterminated.
-      {8, 3, 2, {false, "000"}},
-      {1000, 3, 10, {false, "000"}},
-      {1234, 2, 10, {false, "43"}},
-      {255, 1, 16, {false, "f"}},
-      {1'000'000, 16, 2, {false, "0000001001000010"}},
-      {1, 0, 10, {false, ""}},
-      {INT32_MAX, -1, 2, {false, ""}},
-  };
-  for (const auto& [value, width, base, expected] : cases) {
-    check(value, width, base, expected);
-  }
-}
+constexpr std::string_view untouched = "****";
 
-TEST(MyItoa, RefusesWithoutWriting) {
-  const std::vector<Case> cases = {
-      {-1, 4, 10, {}}, {-5, 3, 10, {}},       {INT32_MIN, 32, 2, {}}, {5, 4, 0, {}},
-      {0, 4, 1, {}},   {5, 4, -2, {}},        {5, 4, 37, {}},         {5, 4, 208, {}},
-      {0, 4, 37, {}},  {5, 4, INT32_MIN, {}},
-  };
-  for (const auto& [value, width, base, expected] : cases) {
-    check(value, width, base, {false, std::string(static_cast<std::size_t>(width), sentinel)});
-  }
-  EXPECT_EQ(my_itoa(5, nullptr, 4, 10), nullptr);
-  EXPECT_EQ(my_itoa(0, nullptr, 0, 2), nullptr);
-}
+constexpr std::array known_answers = {
+    Case{1'000'000, 32, 2, true, "00000000000011110100001001000000"},
+    Case{4, 4, 2, true, "0100"},
+    Case{1, 4, 2, true, "0001"},
+    Case{7, 3, 2, true, "111"},
+    Case{255, 3, 10, true, "255"},
+    Case{42, 5, 10, true, "00042"},
+    Case{0, 4, 2, true, "0000"},
+    Case{0, 4, 36, true, "0000"},
+    Case{0, 0, 10, true, ""},
+    Case{0, -3, 10, true, ""},
+    Case{255, 2, 16, true, "ff"},
+    Case{10, 1, 16, true, "a"},
+    Case{35, 1, 36, true, "z"},
+    Case{INT32_MAX, 10, 10, true, "2147483647"},
+    Case{INT32_MAX, 6, 36, true, "zik0zj"},
+    // Too long: the low-order digits, least significant first, unterminated.
+    Case{8, 3, 2, false, "000"},
+    Case{1000, 3, 10, false, "000"},
+    Case{1234, 2, 10, false, "43"},
+    Case{255, 1, 16, false, "f"},
+    Case{1'000'000, 16, 2, false, "0000001001000010"},
+    Case{1, 0, 10, false, ""},
+    Case{INT32_MAX, -1, 2, false, ""},
+    // Refused: nothing is written.
+    Case{-1, 4, 10, false, untouched},
+    Case{-5, 3, 10, false, untouched.substr(1)},
+    Case{INT32_MIN, 4, 2, false, untouched},
+    Case{5, 4, 0, false, untouched},
+    Case{0, 4, 1, false, untouched},
+    Case{5, 4, -2, false, untouched},
+    Case{5, 4, 37, false, untouched},
+    Case{0, 4, 37, false, untouched},
+    Case{5, 4, INT32_MIN, false, untouched},
+};
 
-// Every base, values on both sides of each power of the base, every width up
-// to one past the longest value.
-TEST(MyItoa, MatchesToCharsAroundEveryBoundary) {
-  for (std::int32_t base = 2; base <= 36; ++base) {
-    std::vector<std::int32_t> values = {0, 1, INT32_MAX - 1, INT32_MAX};
-    for (std::int64_t power = base; power <= INT32_MAX; power *= base) {
-      values.push_back(static_cast<std::int32_t>(power - 1));
-      values.push_back(static_cast<std::int32_t>(power));
-      values.push_back(static_cast<std::int32_t>(std::min<std::int64_t>(power + 1, INT32_MAX)));
+// Checks each case against its literal answer, and the oracle against it too,
+// since the sweep below trusts the oracle.
+constexpr Fault known_answer_fault() {
+  for (const auto& [value, width, base, fits, written] : known_answers) {
+    Outcome expected{fits, {}};
+    std::copy(written.begin(), written.end(), expected.bytes.begin());
+    expected.bytes[written.size()] = fits ? '\0' : sentinel;
+
+    const auto digits = bitsplit_test::is_refused(value, base)
+                            ? bitsplit_test::Digits{}
+                            : bitsplit_test::digits_of(value, base);
+    if (bitsplit_test::expected_outcome(value, width, base, digits).bytes != expected.bytes) {
+      return {"the oracle disagrees with the known answer", value, width, base};
     }
-    for (const std::int32_t value : values) {
-      for (std::int32_t width = 0; width <= 32; ++width) {
-        check(value, width, base,
-              expected_from_to_chars(value, static_cast<std::size_t>(width), base));
+    std::array<char, 40> room{};
+    if (const Fault fault = check_conversion(value, width, base, expected, room.data())) {
+      return fault;
+    }
+  }
+  if (my_itoa(5, nullptr, 4, 10) != nullptr || my_itoa(0, nullptr, 0, 2) != nullptr) {
+    return {"accepted a null buffer"};
+  }
+  return {};
+}
+
+// Every base, values on both sides of each power of the base, every width
+// from -1 to two past the longest value.
+constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) {
+  for (std::int32_t base = first_base; base <= last_base; ++base) {
+    std::array<std::int32_t, 100> values{0, 1, INT32_MAX - 1, INT32_MAX};
+    std::size_t count = 4;
+    for (std::int64_t power = base; power <= INT32_MAX; power *= base) {
+      values[count++] = static_cast<std::int32_t>(power - 1);
+      values[count++] = static_cast<std::int32_t>(power);
+      values[count++] = static_cast<std::int32_t>(std::min<std::int64_t>(power + 1, INT32_MAX));
+    }
+    for (std::size_t index = 0; index < count; ++index) {
+      for (std::int32_t width = -1; width <= 33; ++width) {
+        if (const Fault fault = check_against_oracle(values[index], width, base)) {
+          return fault;
+        }
       }
     }
   }
+  return {};
 }
 
-TEST(ReverseChar, ReversesOnlyTheGivenLength) {
-  EXPECT_EQ(
-      [] {
-        std::string text = "abcde";
-        reverse_char(text.data(), 5);
-        return text;
-      }(),
-      "edcba");
-
-  const std::string tail = "#tail";
+// Reverses "ABC..." in a block of exactly `length` characters.
+constexpr Fault reverse_fault() {
   for (std::uint32_t length = 0; length <= 40; ++length) {
-    SCOPED_TRACE(testing::Message() << "length " << length);
-    std::string text;
+    char* text = new char[length];
     for (std::uint32_t index = 0; index < length; ++index) {
-      text.push_back(static_cast<char>('A' + index));
+      text[index] = static_cast<char>('A' + index);
     }
-    std::string buffer = text + tail;
-    reverse_char(buffer.data(), length);
-    std::vector<char> exact(text.begin(), text.end());  // For AddressSanitizer, as above.
-    reverse_char(exact.data(), length);
-    std::reverse(text.begin(), text.end());
-    EXPECT_EQ(buffer, text + tail);
-    EXPECT_EQ(std::string(exact.begin(), exact.end()), text);
+    reverse_char(text, length);
+    bool reversed = true;
+    for (std::uint32_t index = 0; index < length; ++index) {
+      reversed = reversed && text[index] == static_cast<char>('A' + (length - 1 - index));
+    }
+    delete[] text;
+    if (!reversed) {
+      return {"reverse_char", 0, static_cast<std::int32_t>(length)};
+    }
   }
+  return {};
 }
+
+// One evaluation a base, so that none reaches the compilers' step limits.
+template <std::int32_t base>
+constexpr bool boundaries_hold = !boundary_fault(base, base);
+
+static_assert(!known_answer_fault());
+static_assert(!reverse_fault());
+static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
+  return (boundaries_hold<2 + offset> && ...);
+}(std::make_integer_sequence<std::int32_t, 35>{}));
+
+void expect_no_fault(const Fault& fault) {
+  EXPECT_FALSE(fault) << fault.what << ": value " << fault.value << ", width " << fault.width
+                      << ", base " << fault.base;
+}
+
+TEST(MyItoa, KnownAnswers) { expect_no_fault(known_answer_fault()); }
+
+TEST(MyItoa, MatchesTheOracleAroundEveryPowerOfEveryBase) {
+  expect_no_fault(boundary_fault(2, 36));
+}
+
+TEST(ReverseChar, ReversesExactlyTheGivenLength) { expect_no_fault(reverse_fault()); }
 
 }  // namespace
