@@ -135,12 +135,33 @@ constexpr Fault reverse_fault() {
   return {};
 }
 
+// The byte swap in use (std::byteswap, a builtin or the fallback) against the
+// shift-and-mask fallback, and the fallback against known words.
+constexpr Fault byte_swap_fault() {
+  using bitsplit::detail::byte_swapped;
+  using bitsplit::detail::byte_swapped_portably;
+  if (byte_swapped_portably(std::uint64_t{0x0102030405060708}) != 0x0807060504030201 ||
+      byte_swapped_portably(std::uint32_t{0x01020304}) != 0x04030201) {
+    return {"byte_swapped_portably"};
+  }
+  for (const std::uint64_t word : {std::uint64_t{0}, std::uint64_t{0x8000000000000001},
+                                   std::uint64_t{0x0123456789abcdef}, ~std::uint64_t{0}}) {
+    const auto half = static_cast<std::uint32_t>(word >> 8U);
+    if (byte_swapped(word) != byte_swapped_portably(word) ||
+        byte_swapped(half) != byte_swapped_portably(half)) {
+      return {"byte_swapped"};
+    }
+  }
+  return {};
+}
+
 // One evaluation a base, so that none reaches the compilers' step limits.
 template <std::int32_t base>
 constexpr bool boundaries_hold = !boundary_fault(base, base);
 
 static_assert(!known_answer_fault());
 static_assert(!reverse_fault());
+static_assert(!byte_swap_fault());
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
   return (boundaries_hold<2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
@@ -157,5 +178,7 @@ TEST(MyItoa, MatchesTheOracleAroundEveryPowerOfEveryBase) {
 }
 
 TEST(ReverseChar, ReversesExactlyTheGivenLength) { expect_no_fault(reverse_fault()); }
+
+TEST(ByteSwap, MatchesTheShiftAndMaskFallback) { expect_no_fault(byte_swap_fault()); }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #define BITSPLIT_DIGITS_HPP
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
@@ -11,6 +12,9 @@
 // Both routines can run at compile time, allocate nothing, keep no state and
 // touch only the caller's buffer, so calls on different buffers may run
 // concurrently.
+//
+// Define BITSPLIT_PORTABLE to make them use only their plain code at run time
+// too, as they always do at compile time.
 
 namespace bitsplit {
 
@@ -89,8 +93,38 @@ constexpr std::uint32_t write_low_digits(
 template <std::uint32_t base>
 inline constexpr std::integral_constant<std::uint32_t, base> fixed_base{};
 
-inline std::uint64_t byte_swapped(std::uint64_t word) noexcept { return __builtin_bswap64(word); }
-inline std::uint32_t byte_swapped(std::uint32_t word) noexcept { return __builtin_bswap32(word); }
+#ifdef __has_builtin
+#define BITSPLIT_HAS_BUILTIN(name) __has_builtin(name)
+#else
+#define BITSPLIT_HAS_BUILTIN(name) 0
+#endif
+
+// Byte swaps in shifts and masks, for compilers that offer nothing better:
+// swap neighbouring bytes, then neighbouring pairs, then the halves.
+constexpr std::uint32_t byte_swapped_portably(std::uint32_t word) noexcept {
+  word = ((word & 0x00ff00ffU) << 8U) | ((word >> 8U) & 0x00ff00ffU);
+  return (word << 16U) | (word >> 16U);
+}
+constexpr std::uint64_t byte_swapped_portably(std::uint64_t word) noexcept {
+  word = ((word & 0x00ff00ff00ff00ffU) << 8U) | ((word >> 8U) & 0x00ff00ff00ff00ffU);
+  word = ((word & 0x0000ffff0000ffffU) << 16U) | ((word >> 16U) & 0x0000ffff0000ffffU);
+  return (word << 32U) | (word >> 32U);
+}
+
+template <typename Word>
+constexpr Word byte_swapped(Word word) noexcept {
+#if defined(__cpp_lib_byteswap)
+  return std::byteswap(word);
+#elif BITSPLIT_HAS_BUILTIN(__builtin_bswap32) && BITSPLIT_HAS_BUILTIN(__builtin_bswap64)
+  if constexpr (sizeof(Word) == 8) {
+    return __builtin_bswap64(word);
+  } else {
+    return __builtin_bswap32(word);
+  }
+#else
+  return byte_swapped_portably(word);
+#endif
+}
 
 // Swaps the first and the last word of [first, last), each byte-reversed.
 // When the range is shorter than two words the two overlap, and both stores
@@ -112,6 +146,7 @@ inline void swap_reversed_ends(char* first, char* last) noexcept {
 constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept {
   std::uint32_t front = 0;
   std::uint32_t back = length;
+#ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
     // A word from each end at a time, and the middle one to two words in a
     // single overlapping swap.
@@ -127,6 +162,7 @@ constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept {
       return;
     }
   }
+#endif
   for (; back - front >= 2; ++front, --back) {
     std::swap(buffer[front], buffer[back - 1]);
   }
@@ -170,5 +206,7 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
 }
 
 }  // namespace bitsplit
+
+#undef BITSPLIT_HAS_BUILTIN
 
 #endif  // BITSPLIT_DIGITS_HPP
