@@ -1,0 +1,185 @@
+// Checks my_itoa against the oracle without GoogleTest, so that it also builds
+// with a bare cross compiler and runs under qemu.
+//
+//   exhaustive_test              every value 0 to 2^31 - 1 in bases 2, 8, 10
+//                                and 16, at the width it needs, at one less,
+//                                and at width 32 in base 2
+//   exhaustive_test COUNT [SEED] COUNT random values a base, every base 2 to
+//                                36, every width from -1 to 33
+//
+// Every buffer ends where an inaccessible page begins, so any access past
+// index width ends the run with SIGSEGV.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "conversion_check.hpp"
+
+namespace {
+
+using bitsplit_test::Digits;
+using bitsplit_test::Fault;
+
+// A page of memory followed by one that may not be touched.
+class GuardedPage {
+ public:
+  GuardedPage() {
+    size_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* pages =
+        mmap(nullptr, 2 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED || mprotect(static_cast<char*>(pages) + size_, size_, PROT_NONE) != 0) {
+      std::perror("guard page");
+      std::exit(2);
+    }
+    start_ = static_cast<char*>(pages);
+  }
+  GuardedPage(const GuardedPage&) = delete;
+  GuardedPage& operator=(const GuardedPage&) = delete;
+  ~GuardedPage() { munmap(start_, 2 * size_); }
+
+  // Room for a conversion at `width` that ends right at the guard page.
+  [[nodiscard]] char* room(std::int32_t width) const {
+    return start_ + size_ - (static_cast<std::size_t>(std::max(width, 0)) + 1);
+  }
+
+ private:
+  char* start_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+Fault check(const GuardedPage& page, std::int32_t value, std::int32_t width, std::int32_t base,
+            const Digits& digits) {
+  char* room = page.room(width);
+  room[-1] = bitsplit_test::sentinel;
+  Fault fault = bitsplit_test::check_conversion(
+      value, width, base, bitsplit_test::expected_outcome(value, width, base, digits), room);
+  if (!fault && room[-1] != bitsplit_test::sentinel) {
+    fault = {"wrote before the buffer", value, width, base};
+  }
+  return fault;
+}
+
+// The digits of the next value, counted up like an odometer: a second oracle
+// that needs no division, for the run over every value.
+void count_up(Digits& digits, std::int32_t base) {
+  const char top = bitsplit_test::digit_char(base - 1);
+  std::int32_t index = 0;
+  for (; index < digits.count && digits.low_first[static_cast<std::size_t>(index)] == top;
+       ++index) {
+    digits.low_first[static_cast<std::size_t>(index)] = '0';
+  }
+  char& digit = digits.low_first[static_cast<std::size_t>(index)];
+  if (index == digits.count) {
+    ++digits.count;
+    digit = '1';
+  } else {
+    digit = digit == '9' ? 'a' : static_cast<char>(digit + 1);
+  }
+}
+
+constexpr std::array<std::int32_t, 4> exhaustive_bases = {2, 8, 10, 16};
+
+Fault check_every_value_from(std::int32_t first, std::int32_t last) {
+  const GuardedPage page;
+  std::array<Digits, exhaustive_bases.size()> digits{};
+  for (std::size_t index = 0; index < digits.size(); ++index) {
+    digits[index] = bitsplit_test::digits_of(first, exhaustive_bases[index]);
+  }
+  for (std::int32_t value = first;; ++value) {
+    for (std::size_t index = 0; index < digits.size(); ++index) {
+      const std::int32_t base = exhaustive_bases[index];
+      const std::int32_t needed = digits[index].count;
+      Fault fault = check(page, value, needed, base, digits[index]);
+      if (!fault && needed > 0) {
+        fault = check(page, value, needed - 1, base, digits[index]);
+      }
+      if (fault) {
+        return fault;
+      }
+    }
+    if (const Fault fault = check(page, value, 32, 2, digits[0])) {
+      return fault;
+    }
+    if (value == last) {
+      return {};
+    }
+    for (std::size_t index = 0; index < digits.size(); ++index) {
+      count_up(digits[index], exhaustive_bases[index]);
+    }
+  }
+}
+
+// Random values of every length, and now and then a negative one to refuse.
+Fault check_samples(std::uint32_t count, std::uint32_t seed) {
+  const GuardedPage page;
+  std::mt19937 generator(seed);
+  for (std::int32_t base = 2; base <= 36; ++base) {
+    for (std::uint32_t sample = 0; sample < count; ++sample) {
+      const auto bits = static_cast<std::uint32_t>(generator() % 33);
+      const auto random = static_cast<std::uint32_t>(generator());
+      const auto value = static_cast<std::int32_t>(bits == 0 ? 0 : random >> (32 - bits));
+      const Digits digits =
+          bitsplit_test::is_refused(value, base) ? Digits{} : bitsplit_test::digits_of(value, base);
+      for (std::int32_t width = -1; width <= 33; ++width) {
+        if (const Fault fault = check(page, value, width, base, digits)) {
+          return fault;
+        }
+      }
+    }
+  }
+  return {};
+}
+
+Fault check_every_value() {
+  const unsigned threads = std::max(1U, std::thread::hardware_concurrency());
+  std::vector<Fault> faults(threads);
+  std::vector<std::thread> workers;
+  const std::int64_t span = (std::int64_t{INT32_MAX} + 1) / threads;
+  for (unsigned worker = 0; worker < threads; ++worker) {
+    const auto first = static_cast<std::int32_t>(span * worker);
+    const auto last =
+        worker + 1 == threads ? INT32_MAX : static_cast<std::int32_t>(span * (worker + 1) - 1);
+    workers.emplace_back(
+        [&faults, worker, first, last] { faults[worker] = check_every_value_from(first, last); });
+  }
+  for (auto& thread : workers) {
+    thread.join();
+  }
+  for (const Fault& fault : faults) {
+    if (fault) {
+      return fault;
+    }
+  }
+  return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  const auto number = [](std::string_view text) {
+    return static_cast<std::uint32_t>(std::strtoul(text.data(), nullptr, 10));
+  };
+  const Fault fault = arguments.empty()
+                          ? check_every_value()
+                          : check_samples(number(arguments[0]),
+                                          arguments.size() > 1 ? number(arguments[1]) : 20261209);
+  if (fault) {
+    std::printf("FAIL: %s: value %d, width %d, base %d\n", fault.what, fault.value, fault.width,
+                fault.base);
+    return 1;
+  }
+  std::printf("all conversions correct\n");
+  return 0;
+}
