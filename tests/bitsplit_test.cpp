@@ -107,7 +107,7 @@ int run_into_closed_pipe(bool ignore_sigpipe) {
   close(ends[0]);
   const pid_t child = fork();
   if (child == 0) {
-    std::signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL);  // Kept across exec.
+    static_cast<void>(std::signal(SIGPIPE, ignore_sigpipe ? SIG_IGN : SIG_DFL));  // Kept by exec.
     dup2(ends[1], STDOUT_FILENO);
     execl(BITSPLIT_PROGRAM, BITSPLIT_PROGRAM, nullptr);
     _exit(127);

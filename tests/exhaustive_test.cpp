@@ -34,8 +34,7 @@ using bitsplit_test::Fault;
 // A page of memory followed by one that may not be touched.
 class GuardedPage {
  public:
-  GuardedPage() {
-    size_ = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  GuardedPage() : size_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
     void* pages =
         mmap(nullptr, 2 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (pages == MAP_FAILED || mprotect(static_cast<char*>(pages) + size_, size_, PROT_NONE) != 0) {
@@ -46,6 +45,8 @@ class GuardedPage {
   }
   GuardedPage(const GuardedPage&) = delete;
   GuardedPage& operator=(const GuardedPage&) = delete;
+  GuardedPage(GuardedPage&&) = delete;
+  GuardedPage& operator=(GuardedPage&&) = delete;
   ~GuardedPage() { munmap(start_, 2 * size_); }
 
   // Room for a conversion at `width` that ends right at the guard page.
@@ -54,8 +55,8 @@ class GuardedPage {
   }
 
  private:
+  std::size_t size_;
   char* start_ = nullptr;
-  std::size_t size_ = 0;
 };
 
 Fault check(const GuardedPage& page, std::int32_t value, std::int32_t width, std::int32_t base,

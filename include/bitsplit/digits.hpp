@@ -94,8 +94,10 @@ template <std::uint32_t base>
 inline constexpr std::integral_constant<std::uint32_t, base> fixed_base{};
 
 #ifdef __has_builtin
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): #if can test only a macro.
 #define BITSPLIT_HAS_BUILTIN(name) __has_builtin(name)
 #else
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): as above.
 #define BITSPLIT_HAS_BUILTIN(name) 0
 #endif
 
