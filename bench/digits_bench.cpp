@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -52,17 +53,18 @@ char* snprintf_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
   return length == width ? buffer : nullptr;
 }
 
-// A few thousand pseudo-random values that fit in `width` digits, the same for
-// every contender, so each iteration converts a different value.
-std::vector<std::int32_t> fitting_values(std::int32_t width, std::int32_t base) {
+// A few thousand pseudo-random values of `value_width` digits at most, the
+// same for every contender, so each iteration converts a different value.
+std::vector<std::int32_t> random_values(std::int32_t value_width, std::int32_t base,
+                                        std::int32_t least = 0) {
   std::int64_t limit = 1;
-  for (std::int32_t digit = 0; digit < width && limit <= INT32_MAX; ++digit) {
+  for (std::int32_t digit = 0; digit < value_width && limit <= INT32_MAX; ++digit) {
     limit *= base;
   }
   // The same inputs on every run, so that runs compare.
   std::mt19937 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
   std::uniform_int_distribution<std::int32_t> distribution(
-      0, static_cast<std::int32_t>(std::min<std::int64_t>(limit - 1, INT32_MAX)));
+      least, static_cast<std::int32_t>(std::min<std::int64_t>(limit - 1, INT32_MAX)));
   std::vector<std::int32_t> values(value_count);
   for (auto& value : values) {
     value = distribution(generator);
@@ -70,11 +72,16 @@ std::vector<std::int32_t> fitting_values(std::int32_t width, std::int32_t base) 
   return values;
 }
 
+// Arguments: width, base, and 1 for values that have more digits than the
+// width (the failure path) or 0 for values that fit.
 template <char* (*convert)(std::int32_t, char*, std::int32_t, std::int32_t) noexcept>
-void convert_fitting_values(benchmark::State& state) {
+void convert_values(benchmark::State& state) {
   const auto width = static_cast<std::int32_t>(state.range(0));
   const auto base = static_cast<std::int32_t>(state.range(1));
-  const std::vector<std::int32_t> values = fitting_values(width, base);
+  const bool too_long = state.range(2) != 0;
+  const std::vector<std::int32_t> values =
+      too_long ? random_values(width + 4, base, static_cast<std::int32_t>(std::pow(base, width)))
+               : random_values(width, base);
   std::array<char, 64> buffer{};
   std::size_t next = 0;
   for (auto _ : state) {
@@ -86,18 +93,19 @@ void convert_fitting_values(benchmark::State& state) {
 }
 
 void all_cases(benchmark::internal::Benchmark* benchmark) {
-  benchmark->ArgNames({"width", "base"});
-  benchmark->Args({32, 2})->Args({10, 10})->Args({8, 16})->Args({12, 7});
+  benchmark->ArgNames({"width", "base", "too_long"});
+  benchmark->Args({32, 2, 0})->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0});
+  benchmark->Args({12, 7, 0})->Args({6, 36, 0})->Args({6, 10, 1});
 }
 
 void printf_cases(benchmark::internal::Benchmark* benchmark) {
-  benchmark->ArgNames({"width", "base"});
-  benchmark->Args({10, 10})->Args({8, 16});
+  benchmark->ArgNames({"width", "base", "too_long"});
+  benchmark->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0})->Args({6, 10, 1});
 }
 
-BENCHMARK(convert_fitting_values<bitsplit::my_itoa>)->Name("my_itoa")->Apply(all_cases);
-BENCHMARK(convert_fitting_values<to_chars_zero_filled>)->Name("to_chars")->Apply(all_cases);
-BENCHMARK(convert_fitting_values<snprintf_zero_filled>)->Name("snprintf")->Apply(printf_cases);
+BENCHMARK(convert_values<bitsplit::my_itoa>)->Name("my_itoa")->Apply(all_cases);
+BENCHMARK(convert_values<to_chars_zero_filled>)->Name("to_chars")->Apply(all_cases);
+BENCHMARK(convert_values<snprintf_zero_filled>)->Name("snprintf")->Apply(printf_cases);
 
 }  // namespace
 
