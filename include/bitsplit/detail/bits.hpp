@@ -1,0 +1,64 @@
+#ifndef BITSPLIT_DETAIL_BITS_HPP
+#define BITSPLIT_DETAIL_BITS_HPP
+
+// Byte swaps, and loads and stores of words at any address, for the run-time
+// kernels.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#ifdef __has_builtin
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): #if can test only a macro.
+#define BITSPLIT_HAS_BUILTIN(name) __has_builtin(name)
+#else
+// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): as above.
+#define BITSPLIT_HAS_BUILTIN(name) 0
+#endif
+
+namespace bitsplit::detail {
+
+// Byte swaps in shifts and masks, for compilers that offer nothing better:
+// swap neighbouring bytes, then neighbouring pairs, then the halves.
+constexpr std::uint32_t byte_swapped_portably(std::uint32_t word) noexcept {
+  word = ((word & 0x00ff00ffU) << 8U) | ((word >> 8U) & 0x00ff00ffU);
+  return (word << 16U) | (word >> 16U);
+}
+constexpr std::uint64_t byte_swapped_portably(std::uint64_t word) noexcept {
+  word = ((word & 0x00ff00ff00ff00ffU) << 8U) | ((word >> 8U) & 0x00ff00ff00ff00ffU);
+  word = ((word & 0x0000ffff0000ffffU) << 16U) | ((word >> 16U) & 0x0000ffff0000ffffU);
+  return (word << 32U) | (word >> 32U);
+}
+
+template <typename Word>
+constexpr Word byte_swapped(Word word) noexcept {
+#if defined(__cpp_lib_byteswap)
+  return std::byteswap(word);
+#elif BITSPLIT_HAS_BUILTIN(__builtin_bswap32) && BITSPLIT_HAS_BUILTIN(__builtin_bswap64)
+  if constexpr (sizeof(Word) == 8) {
+    return __builtin_bswap64(word);
+  } else {
+    return __builtin_bswap32(word);
+  }
+#else
+  return byte_swapped_portably(word);
+#endif
+}
+
+template <typename Word>
+inline Word load_word(const char* source) noexcept {
+  Word word{};
+  std::memcpy(&word, source, sizeof word);
+  return word;
+}
+
+template <typename Word>
+inline void store_word(char* target, Word word) noexcept {
+  std::memcpy(target, &word, sizeof word);
+}
+
+}  // namespace bitsplit::detail
+
+#undef BITSPLIT_HAS_BUILTIN
+
+#endif  // BITSPLIT_DETAIL_BITS_HPP
