@@ -3,17 +3,20 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
+#include "bitsplit/detail/pieces.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reverse.hpp"
+#include "bitsplit/detail/swar.hpp"
 
 // Both routines can run at compile time, allocate nothing, keep no state and
 // touch only the caller's buffer, so calls on different buffers may run
 // concurrently.
 //
-// At run time the reversal goes a word at a time (bitsplit/detail/); at
-// compile time, and at run time too when BITSPLIT_PORTABLE is defined, both
-// use only the plain loops of bitsplit/detail/portable.hpp.
+// At run time they use word-wise kernels (bitsplit/detail/); at compile time,
+// and at run time too when BITSPLIT_PORTABLE is defined, only the plain loops
+// of bitsplit/detail/portable.hpp.
 
 namespace bitsplit {
 
@@ -25,12 +28,40 @@ namespace bitsplit {
 constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    detail::reverse_in_words(buffer, length);
+    if (length <= detail::max_piece_length) {
+      detail::reverse_in_pieces(buffer, length);
+    } else {
+      detail::reverse_in_words(buffer, length);
+    }
     return;
   }
 #endif
   detail::reverse_bytewise(buffer, length);
 }
+
+namespace detail {
+
+// Stores the digits, terminates them and puts them in order, with a count
+// the compiler can see: it then folds each piece's store, load and byte swap
+// into a single store.
+template <std::uint32_t count>
+inline char* finish_in_order(char* buffer, const DigitWords& words) noexcept {
+  store_digit_pieces(buffer, count, words);
+  buffer[count] = '\0';
+  reverse_char(buffer, count);
+  return buffer;
+}
+
+template <std::uint32_t... counts>
+inline char* finish_in_order(char* buffer, std::uint32_t count, const DigitWords& words,
+                             std::integer_sequence<std::uint32_t, counts...> /*counts*/) noexcept {
+  char* result = nullptr;
+  static_cast<void>(
+      ((count == counts && (result = finish_in_order<counts>(buffer, words), true)) || ...));
+  return result;
+}
+
+}  // namespace detail
 
 // Writes `value` in `base` as exactly `width` digits into `buffer`: most
 // significant digit first, zeros on the left, and a zero byte at index
@@ -58,6 +89,32 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
   const auto rest = static_cast<std::uint32_t>(value);
   const auto divisor = static_cast<std::uint32_t>(base);
   const std::uint32_t count = width > 0 ? static_cast<std::uint32_t>(width) : 0;
+#ifndef BITSPLIT_PORTABLE
+  // Bases with a word kernel; the others keep the plain loop.
+  if (!std::is_constant_evaluated() && count <= detail::max_piece_length &&
+      (divisor == 2 || divisor == 8 || divisor == 16)) {
+    detail::DigitWords words{};
+    bool fits = false;
+    switch (divisor) {
+      case 2:
+        fits = detail::make_binary_words(rest, count, words);
+        break;
+      case 8:
+        fits = detail::make_octal_words(rest, count, words);
+        break;
+      case 16:
+        fits = detail::make_hex_words(rest, count, words);
+        break;
+    }
+    if (!fits) {
+      detail::store_digit_pieces(buffer, count, words);
+      return nullptr;
+    }
+    return detail::finish_in_order(
+        buffer, count, words,
+        std::make_integer_sequence<std::uint32_t, detail::max_piece_length + 1>{});
+  }
+#endif
   // Least significant digit first; once the value runs out the same loop
   // writes the zero fill.
   if (detail::write_low_digits_portably(rest, buffer, count, divisor) != 0) {

@@ -30,6 +30,11 @@ constexpr std::uint64_t byte_swapped_portably(std::uint64_t word) noexcept {
   return (word << 32U) | (word >> 32U);
 }
 
+constexpr std::uint16_t byte_swapped_portably(std::uint16_t word) noexcept {
+  return static_cast<std::uint16_t>((word << 8U) | (word >> 8U));
+}
+constexpr std::uint8_t byte_swapped_portably(std::uint8_t word) noexcept { return word; }
+
 template <typename Word>
 constexpr Word byte_swapped(Word word) noexcept {
 #if defined(__cpp_lib_byteswap)
@@ -37,8 +42,10 @@ constexpr Word byte_swapped(Word word) noexcept {
 #elif BITSPLIT_HAS_BUILTIN(__builtin_bswap32) && BITSPLIT_HAS_BUILTIN(__builtin_bswap64)
   if constexpr (sizeof(Word) == 8) {
     return __builtin_bswap64(word);
-  } else {
+  } else if constexpr (sizeof(Word) == 4) {
     return __builtin_bswap32(word);
+  } else {
+    return byte_swapped_portably(word);
   }
 #else
   return byte_swapped_portably(word);
@@ -55,6 +62,18 @@ inline Word load_word(const char* source) noexcept {
 template <typename Word>
 inline void store_word(char* target, Word word) noexcept {
   std::memcpy(target, &word, sizeof word);
+}
+
+static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big,
+              "the word-wise kernels know only little- and big-endian byte orders");
+
+// Stores `word` least significant byte first, whatever the byte order.
+template <typename Word>
+inline void store_low_byte_first(char* target, Word word) noexcept {
+  if constexpr (std::endian::native == std::endian::big) {
+    word = byte_swapped(word);
+  }
+  store_word(target, word);
 }
 
 }  // namespace bitsplit::detail

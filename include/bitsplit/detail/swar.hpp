@@ -1,0 +1,68 @@
+#ifndef BITSPLIT_DETAIL_SWAR_HPP
+#define BITSPLIT_DETAIL_SWAR_HPP
+
+// Eight digits at a time in one 64-bit word (SWAR: SIMD within a register),
+// for bases 2, 8 and 16. Byte i of each word, counting from the least
+// significant, is the character of the digit of base^i.
+
+#include <cstdint>
+
+#include "bitsplit/detail/pieces.hpp"
+
+namespace bitsplit::detail {
+
+// The low 8 bits of `bits` as base-2 digits. The multiply puts a copy of the
+// byte in every byte, the mask keeps bit i in byte i, and adding 0x7f to a
+// byte sets its top bit exactly when a lower bit is set, with no carry into
+// the next byte.
+constexpr std::uint64_t binary_digit_word(std::uint32_t bits) noexcept {
+  const std::uint64_t kept = ((bits & 0xffU) * each_byte) & 0x8040201008040201U;
+  return (((kept + 0x7f * each_byte) >> 7U) & each_byte) | zero_chars;
+}
+
+// The low 24 bits of `bits` as eight base-8 digits: halves of 12 bits go to
+// 32-bit lanes, their halves of 6 bits to 16-bit lanes, and the digits of 3
+// bits to bytes.
+constexpr std::uint64_t octal_digit_word(std::uint32_t bits) noexcept {
+  std::uint64_t word = bits & 0xffffffU;
+  word = (word & 0xfffU) | ((word & 0xfff000U) << 20U);
+  word = (word & 0x0000003f0000003fU) | ((word & 0x00000fc000000fc0U) << 10U);
+  word = (word & 0x0007000700070007U) | ((word & 0x0038003800380038U) << 5U);
+  return word | zero_chars;
+}
+
+// `bits` as eight base-16 digits, spread to bytes in the same way. Adding 6
+// to a digit carries into bit 4 exactly for 10 to 15, which then get the 39
+// that lie between '0' + 10 and 'a'.
+constexpr std::uint64_t hex_digit_word(std::uint32_t bits) noexcept {
+  std::uint64_t word = bits;
+  word = (word | (word << 16U)) & 0x0000ffff0000ffffU;
+  word = (word | (word << 8U)) & 0x00ff00ff00ff00ffU;
+  word = (word | (word << 4U)) & 0x0f0f0f0f0f0f0f0fU;
+  const std::uint64_t letters = ((word + 6 * each_byte) >> 4U) & each_byte;
+  return word + zero_chars + 39 * letters;
+}
+
+// Each kernel puts every digit of `value` (below 2^31) in `words`, zeros
+// beyond them, and returns whether `value` has at most `count` digits.
+
+inline bool make_binary_words(std::uint32_t value, std::uint32_t count,
+                              DigitWords& words) noexcept {
+  words = {binary_digit_word(value), binary_digit_word(value >> 8U),
+           binary_digit_word(value >> 16U), binary_digit_word(value >> 24U)};
+  return count >= 31 || (value >> count) == 0;
+}
+
+inline bool make_octal_words(std::uint32_t value, std::uint32_t count, DigitWords& words) noexcept {
+  words = {octal_digit_word(value), octal_digit_word(value >> 24U), zero_chars, zero_chars};
+  return count >= 11 || (value >> (3 * count)) == 0;
+}
+
+inline bool make_hex_words(std::uint32_t value, std::uint32_t count, DigitWords& words) noexcept {
+  words = {hex_digit_word(value), zero_chars, zero_chars, zero_chars};
+  return count >= 8 || (value >> (4 * count)) == 0;
+}
+
+}  // namespace bitsplit::detail
+
+#endif  // BITSPLIT_DETAIL_SWAR_HPP
