@@ -92,7 +92,7 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
 #ifndef BITSPLIT_PORTABLE
   // Bases with a word kernel; the others keep the plain loop.
   if (!std::is_constant_evaluated() && count <= detail::max_piece_length &&
-      (divisor == 2 || divisor == 8 || divisor == 16)) {
+      (divisor == 2 || divisor == 8 || divisor == 10 || divisor == 16)) {
     detail::DigitWords words{};
     bool fits = false;
     switch (divisor) {
@@ -101,6 +101,9 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
         break;
       case 8:
         fits = detail::make_octal_words(rest, count, words);
+        break;
+      case 10:
+        fits = detail::make_decimal_words(rest, count, words);
         break;
       case 16:
         fits = detail::make_hex_words(rest, count, words);

@@ -2,9 +2,10 @@
 #define BITSPLIT_DETAIL_SWAR_HPP
 
 // Eight digits at a time in one 64-bit word (SWAR: SIMD within a register),
-// for bases 2, 8 and 16. Byte i of each word, counting from the least
+// for bases 2, 8, 16 and 10. Byte i of each word, counting from the least
 // significant, is the character of the digit of base^i.
 
+#include <array>
 #include <cstdint>
 
 #include "bitsplit/detail/pieces.hpp"
@@ -43,6 +44,19 @@ constexpr std::uint64_t hex_digit_word(std::uint32_t bits) noexcept {
   return word + zero_chars + 39 * letters;
 }
 
+// Two four-digit decimal numbers, `low` and `high`, as eight base-10 digits.
+// Each 32-bit lane splits by 100 into two 16-bit lanes, and each of those by
+// 10 into two bytes: n / 100 == n * 5243 >> 19 for n < 43699 and n / 10 ==
+// n * 103 >> 10 for n < 179, and no lane's product reaches the next lane.
+constexpr std::uint64_t decimal_digit_word(std::uint32_t low, std::uint32_t high) noexcept {
+  std::uint64_t word = low | (std::uint64_t{high} << 32U);
+  const std::uint64_t hundreds = ((word * 5243) >> 19U) & 0x0000007f0000007fU;
+  word += hundreds * (0x10000 - 100);
+  const std::uint64_t tens = ((word * 103) >> 10U) & 0x000f000f000f000fU;
+  word += tens * (0x100 - 10);
+  return word | zero_chars;
+}
+
 // Each kernel puts every digit of `value` (below 2^31) in `words`, zeros
 // beyond them, and returns whether `value` has at most `count` digits.
 
@@ -61,6 +75,20 @@ inline bool make_octal_words(std::uint32_t value, std::uint32_t count, DigitWord
 inline bool make_hex_words(std::uint32_t value, std::uint32_t count, DigitWords& words) noexcept {
   words = {hex_digit_word(value), zero_chars, zero_chars, zero_chars};
   return count >= 8 || (value >> (4 * count)) == 0;
+}
+
+inline bool make_decimal_words(std::uint32_t value, std::uint32_t count,
+                               DigitWords& words) noexcept {
+  constexpr std::array<std::uint32_t, 10> powers = {
+      1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
+  // Both quotients straight from the value, side by side rather than one
+  // after the other.
+  const std::uint32_t top = value / 100'000'000;
+  const std::uint32_t middle = value / 10'000 % 10'000;
+  const std::uint32_t top_tens = top / 10;
+  words = {decimal_digit_word(value % 10'000, middle),
+           zero_chars | (top - 10 * top_tens) | (top_tens << 8U), zero_chars, zero_chars};
+  return count >= powers.size() || value < powers[count];
 }
 
 }  // namespace bitsplit::detail
