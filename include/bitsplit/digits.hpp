@@ -7,6 +7,7 @@
 
 #include "bitsplit/detail/pieces.hpp"
 #include "bitsplit/detail/portable.hpp"
+#include "bitsplit/detail/reciprocal.hpp"
 #include "bitsplit/detail/reverse.hpp"
 #include "bitsplit/detail/swar.hpp"
 
@@ -90,9 +91,7 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
   const auto divisor = static_cast<std::uint32_t>(base);
   const std::uint32_t count = width > 0 ? static_cast<std::uint32_t>(width) : 0;
 #ifndef BITSPLIT_PORTABLE
-  // Bases with a word kernel; the others keep the plain loop.
-  if (!std::is_constant_evaluated() && count <= detail::max_piece_length &&
-      (divisor == 2 || divisor == 8 || divisor == 10 || divisor == 16)) {
+  if (!std::is_constant_evaluated() && count <= detail::max_piece_length) {
     detail::DigitWords words{};
     bool fits = false;
     switch (divisor) {
@@ -107,6 +106,9 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
         break;
       case 16:
         fits = detail::make_hex_words(rest, count, words);
+        break;
+      default:
+        fits = detail::make_reciprocal_words(rest, count, divisor, words);
         break;
     }
     if (!fits) {
