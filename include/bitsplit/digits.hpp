@@ -1,6 +1,12 @@
 #ifndef BITSPLIT_DIGITS_HPP
 #define BITSPLIT_DIGITS_HPP
 
+// One clear message, rather than pages of errors from the library headers.
+// MSVC reports the language in _MSVC_LANG.
+#if (defined(_MSVC_LANG) ? _MSVC_LANG : __cplusplus) < 202002L
+#error "bitsplit needs C++20 or later (for example -std=c++20)"
+#else
+
 #include <cstdint>
 #include <type_traits>
 #include <utility>
@@ -132,4 +138,5 @@ constexpr char* my_itoa(std::int32_t value, char* buffer, std::int32_t width,
 
 }  // namespace bitsplit
 
+#endif  // C++20
 #endif  // BITSPLIT_DIGITS_HPP
