@@ -1,6 +1,7 @@
-// libFuzzer target: the first twelve bytes are a value, a width and a base for
-// my_itoa, checked against the oracle in an exact-size heap block; whatever
-// follows is reversed by reverse_char and compared with std::reverse.
+// libFuzzer target. The first 17 bytes are a value, a width, a base and a
+// type for to_fixed_digits (my_itoa for std::int32_t), checked against the
+// oracle in an exact-size heap block; whatever follows is reversed by
+// reverse_char and compared with std::reverse.
 
 #include <algorithm>
 #include <cstddef>
@@ -13,30 +14,63 @@
 
 namespace {
 
-std::int32_t take_int32(const std::uint8_t* data) {
-  std::int32_t number = 0;
+template <typename T>
+T take(const std::uint8_t* data) {
+  T number{};
   std::memcpy(&number, data, sizeof number);
   return number;
 }
 
 // Widths and bases are folded onto the ranges where the contract has
 // something to say, a little beyond each edge.
-std::int32_t folded(std::int32_t raw, std::int32_t lowest, std::int32_t highest) {
-  const auto span = static_cast<std::uint32_t>(highest - lowest + 1);
-  return lowest + static_cast<std::int32_t>(static_cast<std::uint32_t>(raw) % span);
+std::int32_t folded(std::uint32_t raw, std::int32_t lowest, std::int32_t highest) {
+  return lowest + static_cast<std::int32_t>(raw % static_cast<std::uint32_t>(highest - lowest + 1));
+}
+
+template <typename T>
+bitsplit_test::Fault check(std::uint64_t bits, std::int32_t width, std::int32_t base) {
+  return bitsplit_test::check_against_oracle(static_cast<T>(bits), width, base);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t header = 3 * sizeof(std::int32_t);
+  constexpr std::size_t header = 8 + 4 + 4 + 1;
   if (size < header) {
     return -1;
   }
-  const std::int32_t value = take_int32(data);
-  const std::int32_t width = folded(take_int32(data + 4), -2, bitsplit_test::max_checked_width);
-  const std::int32_t base = folded(take_int32(data + 8), -1, 38);
-  if (bitsplit_test::check_against_oracle(value, width, base)) {
+  const auto bits = take<std::uint64_t>(data);
+  const std::int32_t width =
+      folded(take<std::uint32_t>(data + 8), -2, bitsplit_test::max_checked_width);
+  const std::int32_t base = folded(take<std::uint32_t>(data + 12), -1, 38);
+  bitsplit_test::Fault fault;
+  switch (data[16] % 8) {
+    case 0:
+      fault = check<std::int32_t>(bits, width, base);
+      break;
+    case 1:
+      fault = check<std::uint32_t>(bits, width, base);
+      break;
+    case 2:
+      fault = check<std::int64_t>(bits, width, base);
+      break;
+    case 3:
+      fault = check<std::uint64_t>(bits, width, base);
+      break;
+    case 4:
+      fault = check<std::int8_t>(bits, width, base);
+      break;
+    case 5:
+      fault = check<std::uint8_t>(bits, width, base);
+      break;
+    case 6:
+      fault = check<std::int16_t>(bits, width, base);
+      break;
+    default:
+      fault = check<std::uint16_t>(bits, width, base);
+      break;
+  }
+  if (fault) {
     std::abort();
   }
 

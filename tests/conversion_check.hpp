@@ -1,25 +1,27 @@
 #ifndef BITSPLIT_TESTS_CONVERSION_CHECK_HPP
 #define BITSPLIT_TESTS_CONVERSION_CHECK_HPP
 
-// my_itoa's whole contract, checked against an oracle that shares no code with
-// the library. All of it is constexpr, so the compile-time checks, the unit
-// tests, the exhaustive and sampled runs and the fuzz target hold the routine
-// to the same answers.
+// The whole contract of my_itoa and to_fixed_digits, checked against an
+// oracle that shares no code with the library. All of it is constexpr, so the
+// compile-time checks, the unit tests, the exhaustive and sampled runs and the
+// fuzz target hold the routines to the same answers.
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
+#include <type_traits>
 
 #include "bitsplit/digits.hpp"
 
 namespace bitsplit_test {
 
 inline constexpr char sentinel = '*';
-inline constexpr std::int32_t max_checked_width = 64;
+inline constexpr std::int32_t max_checked_width = 70;
 
 // A value's digits in a base, least significant first; none for 0.
 struct Digits {
-  std::array<char, 32> low_first{};
+  std::array<char, 64> low_first{};
   std::int32_t count = 0;
 };
 
@@ -27,17 +29,31 @@ constexpr char digit_char(std::int32_t digit) {
   return static_cast<char>(digit < 10 ? '0' + digit : 'a' + (digit - 10));
 }
 
+template <typename T>
+constexpr bool is_refused(T value, std::int32_t base) {
+  if constexpr (std::is_signed_v<T>) {
+    if (value < 0) {
+      return true;
+    }
+  }
+  return base < 2 || base > 36;
+}
+
 // The oracle: a plain division loop. `value` >= 0 and `base` in 2..36.
-constexpr Digits digits_of(std::int32_t value, std::int32_t base) {
+template <typename T>
+constexpr Digits digits_of(T value, std::int32_t base) {
   Digits digits;
-  for (std::int32_t rest = value; rest > 0; rest /= base) {
-    digits.low_first[static_cast<std::size_t>(digits.count++)] = digit_char(rest % base);
+  for (auto rest = static_cast<std::make_unsigned_t<T>>(value); rest > 0;
+       rest /= static_cast<std::make_unsigned_t<T>>(base)) {
+    digits.low_first[static_cast<std::size_t>(digits.count++)] =
+        digit_char(static_cast<std::int32_t>(rest % static_cast<std::make_unsigned_t<T>>(base)));
   }
   return digits;
 }
 
-constexpr bool is_refused(std::int32_t value, std::int32_t base) {
-  return value < 0 || base < 2 || base > 36;
+template <typename T>
+constexpr Digits oracle_digits(T value, std::int32_t base) {
+  return is_refused(value, base) ? Digits{} : digits_of(value, base);
 }
 
 // What a call must leave behind: its result, and the bytes at index 0 to
@@ -47,7 +63,8 @@ struct Outcome {
   std::array<char, max_checked_width + 1> bytes{};
 };
 
-constexpr Outcome expected_outcome(std::int32_t value, std::int32_t width, std::int32_t base,
+template <typename T>
+constexpr Outcome expected_outcome(T value, std::int32_t width, std::int32_t base,
                                    const Digits& digits) {
   const std::int32_t used = std::max(width, 0);
   Outcome outcome;
@@ -69,29 +86,48 @@ constexpr Outcome expected_outcome(std::int32_t value, std::int32_t width, std::
   return outcome;
 }
 
-// What went wrong in one call; `what` is null when nothing did.
+// What went wrong in one call; `what` is null when nothing did. The value is
+// kept as its 64 bits and whether its type is signed, to print it.
 struct Fault {
   const char* what = nullptr;
-  std::int32_t value = 0;
+  std::uint64_t value_bits = 0;
+  bool value_is_signed = false;
   std::int32_t width = 0;
   std::int32_t base = 0;
   constexpr explicit operator bool() const { return what != nullptr; }
 };
 
+template <typename T>
+constexpr Fault fault(const char* what, T value, std::int32_t width, std::int32_t base) {
+  return {what, static_cast<std::uint64_t>(value), std::is_signed_v<T>, width, base};
+}
+
+// The routine under test: my_itoa for std::int32_t, which must be the same as
+// to_fixed_digits<std::int32_t>, and to_fixed_digits for the other types.
+template <typename T>
+constexpr char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
+  if constexpr (std::is_same_v<T, std::int32_t>) {
+    return bitsplit::my_itoa(value, buffer, width, base);
+  } else {
+    return bitsplit::to_fixed_digits(value, buffer, width, base);
+  }
+}
+
 // Converts into `room`, which the caller makes exactly max(width, 0) + 1 bytes
 // long so that any access past index width is caught, and compares the result
 // and every byte of `room` with `expected`.
-constexpr Fault check_conversion(std::int32_t value, std::int32_t width, std::int32_t base,
+template <typename T>
+constexpr Fault check_conversion(T value, std::int32_t width, std::int32_t base,
                                  const Outcome& expected, char* room) {
   const std::int32_t used = std::max(width, 0);
   std::fill_n(room, used + 1, sentinel);
-  const char* result = bitsplit::my_itoa(value, room, width, base);
+  const char* result = convert(value, room, width, base);
   if (result != (expected.returns_buffer ? room : nullptr)) {
-    return {expected.returns_buffer ? "failed" : "did not fail", value, width, base};
+    return fault(expected.returns_buffer ? "failed" : "did not fail", value, width, base);
   }
   for (std::int32_t index = 0; index <= used; ++index) {
     if (room[index] != expected.bytes[static_cast<std::size_t>(index)]) {
-      return {index < used ? "wrong digit" : "wrong byte at index width", value, width, base};
+      return fault(index < used ? "wrong digit" : "wrong byte at index width", value, width, base);
     }
   }
   return {};
@@ -100,14 +136,22 @@ constexpr Fault check_conversion(std::int32_t value, std::int32_t width, std::in
 // The same with the oracle's answer, in a heap block of exactly the room the
 // contract allows: at compile time an access past it is an error, at run time
 // AddressSanitizer sees it.
-constexpr Fault check_against_oracle(std::int32_t value, std::int32_t width, std::int32_t base) {
-  const Digits digits = is_refused(value, base) ? Digits{} : digits_of(value, base);
-  const Outcome expected = expected_outcome(value, width, base, digits);
+template <typename T>
+constexpr Fault check_against_oracle(T value, std::int32_t width, std::int32_t base) {
+  const Outcome expected = expected_outcome(value, width, base, oracle_digits(value, base));
   char* room = new char[static_cast<std::size_t>(std::max(width, 0)) + 1];
   const Fault fault = check_conversion(value, width, base, expected, room);
   delete[] room;
   return fault;
 }
+
+template <typename... Types>
+struct TypeList {};
+
+// The longest a value of T can be in base 2, plus two: the widest width
+// worth checking.
+template <typename T>
+inline constexpr std::int32_t widest_checked_width = std::numeric_limits<T>::digits + 2;
 
 }  // namespace bitsplit_test
 

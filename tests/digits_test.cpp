@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <limits>
+#include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -16,6 +19,10 @@
 
 namespace {
 
+using other_types =
+    bitsplit_test::TypeList<signed char, unsigned char, short, unsigned short, unsigned, long,
+                            unsigned long, long long, unsigned long long>;
+
 using bitsplit::my_itoa;
 using bitsplit::reverse_char;
 using bitsplit_test::check_against_oracle;
@@ -24,92 +31,187 @@ using bitsplit_test::Fault;
 using bitsplit_test::Outcome;
 using bitsplit_test::sentinel;
 
+template <typename T>
 struct Case {
-  std::int32_t value, width, base;
-  bool fits;
+  T value{};
+  std::int32_t width = 0;
+  std::int32_t base = 0;
+  bool fits = false;
   std::string_view written;  // The first `width` bytes after the call.
 };
 
 constexpr std::string_view untouched = "****";
 
-constexpr std::array known_answers = {
-    Case{1'000'000, 32, 2, true, "00000000000011110100001001000000"},
-    Case{4, 4, 2, true, "0100"},
-    Case{1, 4, 2, true, "0001"},
-    Case{7, 3, 2, true, "111"},
-    Case{255, 3, 10, true, "255"},
-    Case{42, 5, 10, true, "00042"},
-    Case{0, 4, 2, true, "0000"},
-    Case{0, 4, 36, true, "0000"},
-    Case{0, 0, 10, true, ""},
-    Case{0, -3, 10, true, ""},
-    Case{255, 2, 16, true, "ff"},
-    Case{10, 1, 16, true, "a"},
-    Case{35, 1, 36, true, "z"},
-    Case{INT32_MAX, 10, 10, true, "2147483647"},
-    Case{INT32_MAX, 6, 36, true, "zik0zj"},
+constexpr std::array<Case<std::int32_t>, 31> known_answers = {
+    Case<std::int32_t>{1'000'000, 32, 2, true, "00000000000011110100001001000000"},
+    Case<std::int32_t>{4, 4, 2, true, "0100"},
+    Case<std::int32_t>{1, 4, 2, true, "0001"},
+    Case<std::int32_t>{7, 3, 2, true, "111"},
+    Case<std::int32_t>{255, 3, 10, true, "255"},
+    Case<std::int32_t>{42, 5, 10, true, "00042"},
+    Case<std::int32_t>{0, 4, 2, true, "0000"},
+    Case<std::int32_t>{0, 4, 36, true, "0000"},
+    Case<std::int32_t>{0, 0, 10, true, ""},
+    Case<std::int32_t>{0, -3, 10, true, ""},
+    Case<std::int32_t>{255, 2, 16, true, "ff"},
+    Case<std::int32_t>{10, 1, 16, true, "a"},
+    Case<std::int32_t>{35, 1, 36, true, "z"},
+    Case<std::int32_t>{INT32_MAX, 10, 10, true, "2147483647"},
+    Case<std::int32_t>{INT32_MAX, 6, 36, true, "zik0zj"},
     // Too long: the low-order digits, least significant first, unterminated.
-    Case{8, 3, 2, false, "000"},
-    Case{1000, 3, 10, false, "000"},
-    Case{1234, 2, 10, false, "43"},
-    Case{255, 1, 16, false, "f"},
-    Case{1'000'000, 16, 2, false, "0000001001000010"},
-    Case{1, 0, 10, false, ""},
-    Case{INT32_MAX, -1, 2, false, ""},
+    Case<std::int32_t>{8, 3, 2, false, "000"},
+    Case<std::int32_t>{1000, 3, 10, false, "000"},
+    Case<std::int32_t>{1234, 2, 10, false, "43"},
+    Case<std::int32_t>{255, 1, 16, false, "f"},
+    Case<std::int32_t>{1'000'000, 16, 2, false, "0000001001000010"},
+    Case<std::int32_t>{1, 0, 10, false, ""},
+    Case<std::int32_t>{INT32_MAX, -1, 2, false, ""},
     // Refused: nothing is written.
-    Case{-1, 4, 10, false, untouched},
-    Case{-5, 3, 10, false, untouched.substr(1)},
-    Case{INT32_MIN, 4, 2, false, untouched},
-    Case{5, 4, 0, false, untouched},
-    Case{0, 4, 1, false, untouched},
-    Case{5, 4, -2, false, untouched},
-    Case{5, 4, 37, false, untouched},
-    Case{0, 4, 37, false, untouched},
-    Case{5, 4, INT32_MIN, false, untouched},
+    Case<std::int32_t>{-1, 4, 10, false, untouched},
+    Case<std::int32_t>{-5, 3, 10, false, untouched.substr(1)},
+    Case<std::int32_t>{INT32_MIN, 4, 2, false, untouched},
+    Case<std::int32_t>{5, 4, 0, false, untouched},
+    Case<std::int32_t>{0, 4, 1, false, untouched},
+    Case<std::int32_t>{5, 4, -2, false, untouched},
+    Case<std::int32_t>{5, 4, 37, false, untouched},
+    Case<std::int32_t>{0, 4, 37, false, untouched},
+    Case<std::int32_t>{5, 4, INT32_MIN, false, untouched},
+};
+
+constexpr std::string_view ones =
+    "1111111111111111111111111111111111111111111111111111111111111111";
+
+// The whole range of the other types, and what only they can hold.
+constexpr std::array<Case<std::uint32_t>, 4> unsigned_answers = {
+    Case<std::uint32_t>{0xdeadbeefU, 8, 16, true, "deadbeef"},
+    Case<std::uint32_t>{UINT32_MAX, 32, 2, true, ones.substr(32)},
+    Case<std::uint32_t>{UINT32_MAX, 10, 10, true, "4294967295"},
+    Case<std::uint32_t>{UINT32_MAX, 9, 10, false, "592769492"},
+};
+constexpr std::array<Case<std::uint64_t>, 5> unsigned_64_answers = {
+    Case<std::uint64_t>{~std::uint64_t{0}, 64, 2, true, ones},
+    Case<std::uint64_t>{~std::uint64_t{0}, 20, 10, true, "18446744073709551615"},
+    Case<std::uint64_t>{~std::uint64_t{0}, 19, 10, false, "5161559073704476448"},
+    Case<std::uint64_t>{0xfedcba9876543210U, 17, 16, true, "0fedcba9876543210"},
+    Case<std::uint64_t>{~std::uint64_t{0}, 13, 36, true, "3w5e11264sgsf"},
+};
+constexpr std::array<Case<std::int64_t>, 3> signed_64_answers = {
+    Case<std::int64_t>{INT64_MAX, 22, 8, true, "0777777777777777777777"},
+    Case<std::int64_t>{INT64_MIN, 4, 10, false, untouched},
+    Case<std::int64_t>{-1, 4, 2, false, untouched},
+};
+constexpr std::array<Case<std::int8_t>, 3> signed_8_answers = {
+    Case<std::int8_t>{127, 8, 2, true, "01111111"},
+    Case<std::int8_t>{-128, 4, 2, false, untouched},
+    Case<std::int8_t>{100, 2, 10, false, "00"},
+};
+constexpr std::array<Case<std::uint16_t>, 2> unsigned_16_answers = {
+    Case<std::uint16_t>{65535, 4, 16, true, "ffff"},
+    Case<std::uint16_t>{65535, 4, 36, true, "1ekf"},
 };
 
 // Checks each case against its literal answer, and the oracle against it too,
 // since the sweep below trusts the oracle.
-constexpr Fault known_answer_fault() {
-  for (const auto& [value, width, base, fits, written] : known_answers) {
+template <typename T, std::size_t size>
+constexpr Fault known_answer_fault(const std::array<Case<T>, size>& cases) {
+  for (const auto& [value, width, base, fits, written] : cases) {
     Outcome expected{fits, {}};
     std::copy(written.begin(), written.end(), expected.bytes.begin());
     expected.bytes[written.size()] = fits ? '\0' : sentinel;
-
-    const auto digits = bitsplit_test::is_refused(value, base)
-                            ? bitsplit_test::Digits{}
-                            : bitsplit_test::digits_of(value, base);
-    if (bitsplit_test::expected_outcome(value, width, base, digits).bytes != expected.bytes) {
-      return {"the oracle disagrees with the known answer", value, width, base};
+    if (bitsplit_test::expected_outcome(value, width, base,
+                                        bitsplit_test::oracle_digits(value, base))
+            .bytes != expected.bytes) {
+      return bitsplit_test::fault("the oracle disagrees with the known answer", value, width, base);
     }
-    std::array<char, 40> room{};
+    std::array<char, bitsplit_test::max_checked_width + 1> room{};
     if (const Fault fault = check_conversion(value, width, base, expected, room.data())) {
       return fault;
     }
   }
-  if (my_itoa(5, nullptr, 4, 10) != nullptr || my_itoa(0, nullptr, 0, 2) != nullptr) {
+  return {};
+}
+
+constexpr Fault known_answer_fault() {
+  for (const Fault fault :
+       {known_answer_fault(known_answers), known_answer_fault(unsigned_answers),
+        known_answer_fault(unsigned_64_answers), known_answer_fault(signed_64_answers),
+        known_answer_fault(signed_8_answers), known_answer_fault(unsigned_16_answers)}) {
+    if (fault) {
+      return fault;
+    }
+  }
+  if (my_itoa(5, nullptr, 4, 10) != nullptr || my_itoa(0, nullptr, 0, 2) != nullptr ||
+      bitsplit::to_fixed_digits(5U, nullptr, 4, 10) != nullptr) {
     return {"accepted a null buffer"};
   }
   return {};
 }
 
-// Every base, values on both sides of each power of the base, every width
-// from -1 to two past the longest value.
+// A sized buffer must hold width + 1 characters (1 for a width of 0 or less),
+// or nothing is written; std::array and std::span choose that overload.
+constexpr Fault sized_buffer_fault() {
+  std::array<char, 8> eight{'*', '*', '*', '*', '*', '*', '*', '*'};
+  if (my_itoa(5, eight, 8, 10) != nullptr ||
+      bitsplit::to_fixed_digits(5U, eight, 8, 10) != nullptr ||
+      eight != std::array<char, 8>{'*', '*', '*', '*', '*', '*', '*', '*'}) {
+    return {"wrote into a buffer one character short"};
+  }
+  std::array<char, 9> nine{};
+  const char* digits = my_itoa(255, nine, 8, 16);
+  if (digits != nine.data() || std::string_view(digits) != "000000ff") {
+    return {"refused a buffer of width + 1 characters"};
+  }
+  std::array<char, 1> one{'*'};
+  if (my_itoa(0, std::span<char>(one).first(0), 0, 10) != nullptr || one[0] != '*' ||
+      bitsplit::to_fixed_digits(0LL, std::span<char>(one), -3, 10) != one.data() ||
+      one[0] != '\0') {
+    return {"width 0 or less needs exactly one character"};
+  }
+  return {};
+}
+
+// Values on both sides of each power of `base`, the ends of T's range, and
+// every width from -1 to two past the longest value of T, or only the widths
+// at the edges.
+template <typename T>
+constexpr Fault boundary_fault(std::int32_t base, bool every_width = true) {
+  constexpr T max = std::numeric_limits<T>::max();
+  std::array<T, 200> values{0, 1, max - 1, max, std::numeric_limits<T>::min(), T(-1)};
+  std::size_t count = 6;
+  const auto step = static_cast<std::uint64_t>(base);
+  for (std::uint64_t power = step;; power *= step) {
+    values[count++] = static_cast<T>(power - 1);
+    if (power > static_cast<std::uint64_t>(max)) {
+      break;
+    }
+    values[count++] = static_cast<T>(power);
+    values[count++] = static_cast<T>(power == static_cast<std::uint64_t>(max) ? power : power + 1);
+    if (power > static_cast<std::uint64_t>(max) / step) {
+      break;
+    }
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    const std::int32_t length = bitsplit_test::oracle_digits(values[index], base).count;
+    for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
+      // With only the edges, widths around the value's length and the widest.
+      const bool edge = width <= 0 || (width >= length - 1 && width <= length + 1) ||
+                        width == bitsplit_test::widest_checked_width<T>;
+      if (!every_width && !edge) {
+        continue;
+      }
+      if (const Fault fault = check_against_oracle(values[index], width, base)) {
+        return fault;
+      }
+    }
+  }
+  return {};
+}
+
+template <typename T>
 constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) {
   for (std::int32_t base = first_base; base <= last_base; ++base) {
-    std::array<std::int32_t, 100> values{0, 1, INT32_MAX - 1, INT32_MAX};
-    std::size_t count = 4;
-    for (std::int64_t power = base; power <= INT32_MAX; power *= base) {
-      values[count++] = static_cast<std::int32_t>(power - 1);
-      values[count++] = static_cast<std::int32_t>(power);
-      values[count++] = static_cast<std::int32_t>(std::min<std::int64_t>(power + 1, INT32_MAX));
-    }
-    for (std::size_t index = 0; index < count; ++index) {
-      for (std::int32_t width = -1; width <= 33; ++width) {
-        if (const Fault fault = check_against_oracle(values[index], width, base)) {
-          return fault;
-        }
-      }
+    if (const Fault fault = boundary_fault<T>(base)) {
+      return fault;
     }
   }
   return {};
@@ -129,7 +231,7 @@ constexpr Fault reverse_fault() {
     }
     delete[] text;
     if (!reversed) {
-      return {"reverse_char", 0, static_cast<std::int32_t>(length)};
+      return {"reverse_char", length};
     }
   }
   return {};
@@ -155,27 +257,45 @@ constexpr Fault byte_swap_fault() {
   return {};
 }
 
-// One evaluation a base, so that none reaches the compilers' step limits.
-template <std::int32_t base>
-constexpr bool boundaries_hold = !boundary_fault(base, base);
+// One evaluation a base and type, so that none reaches the compilers' step
+// limits. The other types, at compile time, in four bases and at the edge
+// widths only; at run time in every base and width.
+template <typename T, std::int32_t base, bool every_width = true>
+constexpr bool boundaries_hold = !boundary_fault<T>(base, every_width);
 
 static_assert(!known_answer_fault());
+static_assert(!sized_buffer_fault());
 static_assert(!reverse_fault());
 static_assert(!byte_swap_fault());
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
-  return (boundaries_hold<2 + offset> && ...);
+  return (boundaries_hold<std::int32_t, 2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
+static_assert([]<typename... Types>(bitsplit_test::TypeList<Types...>) {
+  return ((boundaries_hold<Types, 2, false> && boundaries_hold<Types, 10, false> &&
+           boundaries_hold<Types, 16, false> && boundaries_hold<Types, 36, false>)&&...);
+}(other_types{}));
 
 void expect_no_fault(const Fault& fault) {
-  EXPECT_FALSE(fault) << fault.what << ": value " << fault.value << ", width " << fault.width
-                      << ", base " << fault.base;
+  EXPECT_FALSE(fault) << fault.what << ": value "
+                      << (fault.value_is_signed
+                              ? std::to_string(static_cast<long long>(fault.value_bits))
+                              : std::to_string(fault.value_bits))
+                      << ", width " << fault.width << ", base " << fault.base;
 }
 
 TEST(MyItoa, KnownAnswers) { expect_no_fault(known_answer_fault()); }
 
 TEST(MyItoa, MatchesTheOracleAroundEveryPowerOfEveryBase) {
-  expect_no_fault(boundary_fault(2, 36));
+  expect_no_fault(boundary_fault<std::int32_t>(2, 36));
 }
+
+TEST(ToFixedDigits, MatchesTheOracleForEveryTypeAroundEveryPowerOfEveryBase) {
+  [&]<typename... Types>(bitsplit_test::TypeList<Types...>) {
+    (expect_no_fault(boundary_fault<Types>(2, 36)), ...);
+  }(other_types{});
+}
+
+TEST(ToFixedDigits, SizedBuffersRefuseTooLittleRoom) { expect_no_fault(sized_buffer_fault()); }
 
 TEST(ReverseChar, ReversesExactlyTheGivenLength) { expect_no_fault(reverse_fault()); }
 

@@ -4,8 +4,11 @@
 //   exhaustive_test              every value 0 to 2^31 - 1 in bases 2, 8, 10
 //                                and 16, at the width it needs, at one less,
 //                                and at width 32 in base 2
-//   exhaustive_test COUNT [SEED] COUNT random values a base, every base 2 to
-//                                36, every width from -1 to 33
+//   exhaustive_test COUNT [SEED] COUNT random values a base for std::int32_t,
+//                                every base 2 to 36, every width from -1 to
+//                                two past the longest value; a quarter as many
+//                                for std::uint32_t and the 64-bit types, a
+//                                sixteenth for the 8- and 16-bit ones
 //
 // Every buffer ends where an inaccessible page begins, so any access past
 // index width ends the run with SIGSEGV.
@@ -59,14 +62,15 @@ class GuardedPage {
   char* start_ = nullptr;
 };
 
-Fault check(const GuardedPage& page, std::int32_t value, std::int32_t width, std::int32_t base,
+template <typename T>
+Fault check(const GuardedPage& page, T value, std::int32_t width, std::int32_t base,
             const Digits& digits) {
   char* room = page.room(width);
   room[-1] = bitsplit_test::sentinel;
   Fault fault = bitsplit_test::check_conversion(
       value, width, base, bitsplit_test::expected_outcome(value, width, base, digits), room);
   if (!fault && room[-1] != bitsplit_test::sentinel) {
-    fault = {"wrote before the buffer", value, width, base};
+    fault = bitsplit_test::fault("wrote before the buffer", value, width, base);
   }
   return fault;
 }
@@ -121,22 +125,44 @@ Fault check_every_value_from(std::int32_t first, std::int32_t last) {
   }
 }
 
-// Random values of every length, and now and then a negative one to refuse.
-Fault check_samples(std::uint32_t count, std::uint32_t seed) {
+// Random values of every length, and for signed types now and then a
+// negative one to refuse.
+template <typename T>
+Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
+  using Bits = std::make_unsigned_t<T>;
+  constexpr std::uint32_t bits_in_type = sizeof(T) * 8;
   const GuardedPage page;
-  std::mt19937 generator(seed);
   for (std::int32_t base = 2; base <= 36; ++base) {
     for (std::uint32_t sample = 0; sample < count; ++sample) {
-      const auto bits = static_cast<std::uint32_t>(generator() % 33);
-      const auto random = static_cast<std::uint32_t>(generator());
-      const auto value = static_cast<std::int32_t>(bits == 0 ? 0 : random >> (32 - bits));
-      const Digits digits =
-          bitsplit_test::is_refused(value, base) ? Digits{} : bitsplit_test::digits_of(value, base);
-      for (std::int32_t width = -1; width <= 33; ++width) {
+      const auto bits = static_cast<std::uint32_t>(generator() % (bits_in_type + 1));
+      const auto random = static_cast<Bits>(generator());
+      const auto value =
+          static_cast<T>(bits == 0 ? Bits{0} : static_cast<Bits>(random >> (bits_in_type - bits)));
+      const Digits digits = bitsplit_test::oracle_digits(value, base);
+      for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
         if (const Fault fault = check(page, value, width, base, digits)) {
           return fault;
         }
       }
+    }
+  }
+  return {};
+}
+
+Fault check_samples_of_every_type(std::uint32_t count, std::uint32_t seed) {
+  std::mt19937_64 generator(seed);
+  const std::uint32_t fewer = std::max(count / 4, 1U);
+  const std::uint32_t fewest = std::max(count / 16, 1U);
+  for (const Fault fault : {check_samples<std::int32_t>(count, generator),
+                            check_samples<std::uint32_t>(fewer, generator),
+                            check_samples<std::int64_t>(fewer, generator),
+                            check_samples<std::uint64_t>(fewer, generator),
+                            check_samples<std::int8_t>(fewest, generator),
+                            check_samples<std::uint8_t>(fewest, generator),
+                            check_samples<std::int16_t>(fewest, generator),
+                            check_samples<std::uint16_t>(fewest, generator)}) {
+    if (fault) {
+      return fault;
     }
   }
   return {};
@@ -172,13 +198,19 @@ int main(int argc, char** argv) {
   const auto number = [](std::string_view text) {
     return static_cast<std::uint32_t>(std::strtoul(text.data(), nullptr, 10));
   };
-  const Fault fault = arguments.empty()
-                          ? check_every_value()
-                          : check_samples(number(arguments[0]),
-                                          arguments.size() > 1 ? number(arguments[1]) : 20261209);
+  const Fault fault =
+      arguments.empty()
+          ? check_every_value()
+          : check_samples_of_every_type(number(arguments[0]),
+                                        arguments.size() > 1 ? number(arguments[1]) : 20261209);
   if (fault) {
-    std::printf("FAIL: %s: value %d, width %d, base %d\n", fault.what, fault.value, fault.width,
-                fault.base);
+    if (fault.value_is_signed) {
+      std::printf("FAIL: %s: value %lld", fault.what, static_cast<long long>(fault.value_bits));
+    } else {
+      std::printf("FAIL: %s: value %llu", fault.what,
+                  static_cast<unsigned long long>(fault.value_bits));
+    }
+    std::printf(", width %d, base %d\n", fault.width, fault.base);
     return 1;
   }
   std::printf("all conversions correct\n");

@@ -1,7 +1,7 @@
 #ifndef BITSPLIT_DETAIL_PIECES_HPP
 #define BITSPLIT_DETAIL_PIECES_HPP
 
-// Up to 32 characters as front-aligned pieces of 8, 4, 2 and 1 bytes: the
+// Runs of characters as front-aligned pieces of 8, 4, 2 and 1 bytes: the
 // layout in which the word kernels store digits and the short reversal loads
 // them. A load that matches an earlier store exactly is forwarded from it
 // (or, with a count known at compile time, folded away); one that straddles
@@ -16,25 +16,31 @@
 
 namespace bitsplit::detail {
 
-inline constexpr std::uint32_t max_piece_length = 32;
 inline constexpr std::uint64_t each_byte = 0x0101010101010101U;
 inline constexpr std::uint64_t zero_chars = 0x30 * each_byte;  // "00000000"
 
 // Eight digit characters a word, digit i in byte i % 8 of words[i / 8],
-// counting bytes from the least significant.
-using DigitWords = std::array<std::uint64_t, max_piece_length / 8>;
+// counting bytes from the least significant: four words for a 32-bit value,
+// eight for a 64-bit one.
+template <std::size_t word_count>
+using DigitWords = std::array<std::uint64_t, word_count>;
 
-// Stores the first `count` (at most 32) digits of `words` in order, least
-// significant first.
+// The longest run that `word_count` words hold.
+template <std::size_t word_count>
+inline constexpr std::uint32_t piece_length = 8 * word_count;
+
+// Stores the first `count` (at most piece_length) digits of `words` in
+// order, least significant first.
+template <std::size_t word_count>
 inline void store_digit_pieces(char* buffer, std::uint32_t count,
-                               const DigitWords& words) noexcept {
+                               const DigitWords<word_count>& words) noexcept {
   const std::size_t whole_words = count / 8;
   for (std::size_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
       store_low_byte_first(buffer + 8 * index, words[index]);
     }
   }
-  // The rest lies in one word; a count of 32 leaves none.
+  // The rest lies in one word; a count of piece_length leaves none.
   std::uint64_t rest = words[whole_words % words.size()];
   char* piece = buffer + 8 * whole_words;
   if ((count & 4U) != 0) {
@@ -52,12 +58,13 @@ inline void store_digit_pieces(char* buffer, std::uint32_t count,
   }
 }
 
-// Reverses the first `length` (at most 32) characters: loads every piece,
-// then stores each byte-reversed where it belongs, the piece at
+// Reverses the first `length` (at most piece_length) characters: loads every
+// piece, then stores each byte-reversed where it belongs, the piece at
 // [start, start + size) at [length - start - size, length - start).
+template <std::size_t word_count>
 inline void reverse_in_pieces(char* buffer, std::uint32_t length) noexcept {
   const std::size_t whole_words = length / 8;
-  DigitWords words{};
+  DigitWords<word_count> words{};
   for (std::size_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
       words[index] = load_word<std::uint64_t>(buffer + 8 * index);

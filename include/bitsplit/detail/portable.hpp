@@ -16,11 +16,13 @@ inline constexpr std::int32_t max_base = 36;
 inline constexpr std::string_view digit_chars = "0123456789abcdefghijklmnopqrstuvwxyz";
 
 // Writes the low `count` digits of `rest` in `base`, least significant first,
-// and returns what is left of `rest`.
-constexpr std::uint32_t write_low_digits(std::uint32_t rest, char* buffer, std::uint32_t count,
-                                         std::uint32_t base) noexcept {
+// and returns what is left of `rest`. `Magnitude` is std::uint32_t or
+// std::uint64_t here and below.
+template <typename Magnitude>
+constexpr Magnitude write_low_digits(Magnitude rest, char* buffer, std::uint32_t count,
+                                     std::uint32_t base) noexcept {
   for (std::uint32_t index = 0; index < count; ++index) {
-    buffer[index] = digit_chars[rest % base];
+    buffer[index] = digit_chars[static_cast<std::size_t>(rest % base)];
     rest /= base;
   }
   return rest;
@@ -40,14 +42,14 @@ inline constexpr auto digit_pairs = [] {
 
 // The same for a base known at compile time: the divisions become shifts or
 // multiplies, and each one yields two digits.
-template <std::uint32_t base>
-constexpr std::uint32_t write_low_digits(
-    std::uint32_t rest, char* buffer, std::uint32_t count,
+template <std::uint32_t base, typename Magnitude>
+constexpr Magnitude write_low_digits(
+    Magnitude rest, char* buffer, std::uint32_t count,
     std::integral_constant<std::uint32_t, base> /*base*/) noexcept {
-  constexpr std::uint32_t pair_base = base * base;
+  constexpr Magnitude pair_base = base * base;
   std::uint32_t index = 0;
   for (; count - index >= 2; index += 2) {
-    const std::uint32_t pair = rest % pair_base;
+    const auto pair = static_cast<std::uint32_t>(rest % pair_base);
     rest /= pair_base;
     buffer[index] = digit_pairs<base>[2 * pair];
     buffer[index + 1] = digit_pairs<base>[2 * pair + 1];
@@ -60,9 +62,9 @@ inline constexpr std::integral_constant<std::uint32_t, base> fixed_base{};
 
 // Writes the low `count` digits of `rest`, least significant first, with the
 // common bases fixed at compile time, and returns what is left of `rest`.
-constexpr std::uint32_t write_low_digits_portably(std::uint32_t rest, char* buffer,
-                                                  std::uint32_t count,
-                                                  std::uint32_t base) noexcept {
+template <typename Magnitude>
+constexpr Magnitude write_low_digits_portably(Magnitude rest, char* buffer, std::uint32_t count,
+                                              std::uint32_t base) noexcept {
   switch (base) {
     case 2:
       return write_low_digits(rest, buffer, count, fixed_base<2>);

@@ -15,7 +15,8 @@
 
 namespace bitsplit::detail {
 
-// n / divisor == n * multiplier >> shift for every n below 2^31.
+// n / divisor == n * multiplier >> shift for every n below 2^31; the
+// kernel divides larger values in hardware.
 struct Reciprocal {
   std::uint64_t multiplier = 0;
   std::uint32_t shift = 0;
@@ -52,10 +53,12 @@ constexpr auto pair_tables_of(std::integer_sequence<std::uint32_t, bases...> /*b
 inline constexpr auto pair_tables =
     pair_tables_of(std::make_integer_sequence<std::uint32_t, max_base + 1>{});
 
-// Puts the low ceil(count / 8) * 8 digits of `value` (below 2^31) in `base`
-// in `words`, and returns whether `value` has at most `count` digits.
+// Puts the low ceil(count / 8) * 8 digits of `value` in `base` in `words`,
+// and returns whether `value` has at most `count` digits. `value` is below
+// 2^31 unless `above_31_bits`.
+template <bool above_31_bits>
 inline bool make_reciprocal_words(std::uint32_t value, std::uint32_t count, std::uint32_t base,
-                                  DigitWords& words) noexcept {
+                                  DigitWords<4>& words) noexcept {
   const Reciprocal reciprocal = pair_reciprocals[base];
   const char* pairs = pair_tables[base];
   const std::uint32_t pair_base = base * base;
@@ -65,8 +68,11 @@ inline bool make_reciprocal_words(std::uint32_t value, std::uint32_t count, std:
     if (8 * index < count) {
       word = 0;
       for (std::uint32_t shift = 0; shift < 64; shift += 16) {
+        // Only the first pair of a value of 2^31 or more needs the division.
         const auto next =
-            static_cast<std::uint32_t>((rest * reciprocal.multiplier) >> reciprocal.shift);
+            !above_31_bits || rest < (1U << 31U)
+                ? static_cast<std::uint32_t>((rest * reciprocal.multiplier) >> reciprocal.shift)
+                : rest / pair_base;
         const std::uint32_t pair = rest - next * pair_base;
         rest = next;
         const std::size_t pair_at = std::size_t{2} * pair;

@@ -6,6 +6,7 @@
 // significant, is the character of the digit of base^i.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "bitsplit/detail/pieces.hpp"
@@ -57,28 +58,30 @@ constexpr std::uint64_t decimal_digit_word(std::uint32_t low, std::uint32_t high
   return word | zero_chars;
 }
 
-// Each kernel puts every digit of `value` (below 2^31) in `words`, zeros
-// beyond them, and returns whether `value` has at most `count` digits.
+// Each kernel puts every digit of `value` in `words`, zeros beyond them, and
+// returns whether `value` has at most `count` digits.
 
 inline bool make_binary_words(std::uint32_t value, std::uint32_t count,
-                              DigitWords& words) noexcept {
+                              DigitWords<4>& words) noexcept {
   words = {binary_digit_word(value), binary_digit_word(value >> 8U),
            binary_digit_word(value >> 16U), binary_digit_word(value >> 24U)};
-  return count >= 31 || (value >> count) == 0;
+  return count >= 32 || (value >> count) == 0;
 }
 
-inline bool make_octal_words(std::uint32_t value, std::uint32_t count, DigitWords& words) noexcept {
+inline bool make_octal_words(std::uint32_t value, std::uint32_t count,
+                             DigitWords<4>& words) noexcept {
   words = {octal_digit_word(value), octal_digit_word(value >> 24U), zero_chars, zero_chars};
   return count >= 11 || (value >> (3 * count)) == 0;
 }
 
-inline bool make_hex_words(std::uint32_t value, std::uint32_t count, DigitWords& words) noexcept {
+inline bool make_hex_words(std::uint32_t value, std::uint32_t count,
+                           DigitWords<4>& words) noexcept {
   words = {hex_digit_word(value), zero_chars, zero_chars, zero_chars};
   return count >= 8 || (value >> (4 * count)) == 0;
 }
 
 inline bool make_decimal_words(std::uint32_t value, std::uint32_t count,
-                               DigitWords& words) noexcept {
+                               DigitWords<4>& words) noexcept {
   constexpr std::array<std::uint32_t, 10> powers = {
       1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000, 1'000'000'000};
   // Both quotients straight from the value, side by side rather than one
@@ -88,6 +91,66 @@ inline bool make_decimal_words(std::uint32_t value, std::uint32_t count,
   const std::uint32_t top_tens = top / 10;
   words = {decimal_digit_word(value % 10'000, middle),
            zero_chars | (top - 10 * top_tens) | (top_tens << 8U), zero_chars, zero_chars};
+  return count >= powers.size() || value < powers[count];
+}
+
+// The same for 64-bit values, in eight words.
+
+inline bool make_binary_words(std::uint64_t value, std::uint32_t count,
+                              DigitWords<8>& words) noexcept {
+  for (std::size_t index = 0; index < words.size(); ++index) {
+    words[index] = binary_digit_word(static_cast<std::uint32_t>(value >> (8 * index)));
+  }
+  return count >= 64 || (value >> count) == 0;
+}
+
+inline bool make_octal_words(std::uint64_t value, std::uint32_t count,
+                             DigitWords<8>& words) noexcept {
+  words = {octal_digit_word(static_cast<std::uint32_t>(value)),
+           octal_digit_word(static_cast<std::uint32_t>(value >> 24U)),
+           octal_digit_word(static_cast<std::uint32_t>(value >> 48U)),
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars};
+  return count >= 22 || (value >> (3 * count)) == 0;
+}
+
+inline bool make_hex_words(std::uint64_t value, std::uint32_t count,
+                           DigitWords<8>& words) noexcept {
+  words = {hex_digit_word(static_cast<std::uint32_t>(value)),
+           hex_digit_word(static_cast<std::uint32_t>(value >> 32U)),
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars};
+  return count >= 16 || (value >> (4 * count)) == 0;
+}
+
+inline bool make_decimal_words(std::uint64_t value, std::uint32_t count,
+                               DigitWords<8>& words) noexcept {
+  constexpr auto powers = [] {
+    std::array<std::uint64_t, 20> table{1};
+    for (std::size_t index = 1; index < table.size(); ++index) {
+      table[index] = table[index - 1] * 10;
+    }
+    return table;
+  }();
+  // Groups of eight digits straight from the value, side by side.
+  const auto low = static_cast<std::uint32_t>(value % 100'000'000);
+  const auto middle = static_cast<std::uint32_t>(value / 100'000'000 % 100'000'000);
+  const auto top = static_cast<std::uint32_t>(value / 10'000'000'000'000'000);
+  words = {decimal_digit_word(low % 10'000, low / 10'000),
+           decimal_digit_word(middle % 10'000, middle / 10'000),
+           decimal_digit_word(top, 0),
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars,
+           zero_chars};
   return count >= powers.size() || value < powers[count];
 }
 
