@@ -20,8 +20,8 @@ namespace {
 constexpr std::size_t value_count = 4096;  // A power of two, so cycling through is a mask.
 
 // Zero-filled std::to_chars with my_itoa's contract for values that fit.
-char* to_chars_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
-                           std::int32_t base) noexcept {
+template <typename T>
+char* to_chars_zero_filled(T value, char* buffer, std::int32_t width, std::int32_t base) noexcept {
   const auto [end, error] = std::to_chars(buffer, buffer + width, value, base);
   if (error != std::errc{}) {
     return nullptr;
@@ -92,6 +92,43 @@ void convert_values(benchmark::State& state) {
   }
 }
 
+// The same for std::uint64_t values of `width` digits at most.
+std::vector<std::uint64_t> random_64_bit_values(std::int32_t width, std::int32_t base) {
+  std::uint64_t limit = 1;  // base^width, or 0 once that passes 2^64 - 1.
+  for (std::int32_t digit = 0; digit < width && limit != 0; ++digit) {
+    limit = limit > UINT64_MAX / static_cast<std::uint64_t>(base)
+                ? 0
+                : limit * static_cast<std::uint64_t>(base);
+  }
+  std::mt19937_64 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
+  std::uniform_int_distribution<std::uint64_t> distribution(0, limit - 1);
+  std::vector<std::uint64_t> values(value_count);
+  for (auto& value : values) {
+    value = distribution(generator);
+  }
+  return values;
+}
+
+char* to_fixed_digits_64(std::uint64_t value, char* buffer, std::int32_t width,
+                         std::int32_t base) noexcept {
+  return bitsplit::to_fixed_digits(value, buffer, width, base);
+}
+
+template <char* (*convert)(std::uint64_t, char*, std::int32_t, std::int32_t) noexcept>
+void convert_64_bit_values(benchmark::State& state) {
+  const auto width = static_cast<std::int32_t>(state.range(0));
+  const auto base = static_cast<std::int32_t>(state.range(1));
+  const std::vector<std::uint64_t> values = random_64_bit_values(width, base);
+  std::array<char, 80> buffer{};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    char* result = convert(values[next], buffer.data(), width, base);
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+    next = (next + 1) % value_count;
+  }
+}
+
 void all_cases(benchmark::internal::Benchmark* benchmark) {
   benchmark->ArgNames({"width", "base", "too_long"});
   benchmark->Args({32, 2, 0})->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0});
@@ -103,9 +140,20 @@ void printf_cases(benchmark::internal::Benchmark* benchmark) {
   benchmark->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0})->Args({6, 10, 1});
 }
 
+void cases_64_bit(benchmark::internal::Benchmark* benchmark) {
+  benchmark->ArgNames({"width", "base"});
+  benchmark->Args({64, 2})->Args({16, 16})->Args({20, 10});
+}
+
 BENCHMARK(convert_values<bitsplit::my_itoa>)->Name("my_itoa")->Apply(all_cases);
-BENCHMARK(convert_values<to_chars_zero_filled>)->Name("to_chars")->Apply(all_cases);
+BENCHMARK(convert_values<to_chars_zero_filled<std::int32_t>>)->Name("to_chars")->Apply(all_cases);
 BENCHMARK(convert_values<snprintf_zero_filled>)->Name("snprintf")->Apply(printf_cases);
+BENCHMARK(convert_64_bit_values<to_fixed_digits_64>)
+    ->Name("to_fixed_digits/uint64")
+    ->Apply(cases_64_bit);
+BENCHMARK(convert_64_bit_values<to_chars_zero_filled<std::uint64_t>>)
+    ->Name("to_chars/uint64")
+    ->Apply(cases_64_bit);
 
 }  // namespace
 
