@@ -72,6 +72,20 @@ std::vector<std::int32_t> random_values(std::int32_t value_width, std::int32_t b
   return values;
 }
 
+// Converts the next of `values` in each iteration.
+template <typename T, char* (*convert)(T, char*, std::int32_t, std::int32_t) noexcept>
+void convert_each(benchmark::State& state, const std::vector<T>& values, std::int32_t width,
+                  std::int32_t base) {
+  std::array<char, 80> buffer{};
+  std::size_t next = 0;
+  for (auto _ : state) {
+    char* result = convert(values[next], buffer.data(), width, base);
+    benchmark::DoNotOptimize(result);
+    benchmark::ClobberMemory();
+    next = (next + 1) % value_count;
+  }
+}
+
 // Arguments: width, base, and 1 for values that have more digits than the
 // width (the failure path) or 0 for values that fit.
 template <char* (*convert)(std::int32_t, char*, std::int32_t, std::int32_t) noexcept>
@@ -82,14 +96,7 @@ void convert_values(benchmark::State& state) {
   const std::vector<std::int32_t> values =
       too_long ? random_values(width + 4, base, static_cast<std::int32_t>(std::pow(base, width)))
                : random_values(width, base);
-  std::array<char, 64> buffer{};
-  std::size_t next = 0;
-  for (auto _ : state) {
-    char* result = convert(values[next], buffer.data(), width, base);
-    benchmark::DoNotOptimize(result);
-    benchmark::ClobberMemory();
-    next = (next + 1) % value_count;
-  }
+  convert_each<std::int32_t, convert>(state, values, width, base);
 }
 
 // The same for std::uint64_t values of `width` digits at most.
@@ -118,15 +125,7 @@ template <char* (*convert)(std::uint64_t, char*, std::int32_t, std::int32_t) noe
 void convert_64_bit_values(benchmark::State& state) {
   const auto width = static_cast<std::int32_t>(state.range(0));
   const auto base = static_cast<std::int32_t>(state.range(1));
-  const std::vector<std::uint64_t> values = random_64_bit_values(width, base);
-  std::array<char, 80> buffer{};
-  std::size_t next = 0;
-  for (auto _ : state) {
-    char* result = convert(values[next], buffer.data(), width, base);
-    benchmark::DoNotOptimize(result);
-    benchmark::ClobberMemory();
-    next = (next + 1) % value_count;
-  }
+  convert_each<std::uint64_t, convert>(state, random_64_bit_values(width, base), width, base);
 }
 
 void all_cases(benchmark::internal::Benchmark* benchmark) {
