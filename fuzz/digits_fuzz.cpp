@@ -1,11 +1,12 @@
-// libFuzzer target. The first 17 bytes are a value, a width, a base and a
-// type for to_fixed_digits (my_itoa for std::int32_t), checked against the
-// oracle in an exact-size heap block; whatever follows is reversed by
+// libFuzzer target. The first 17 bytes are a value, a width, a base and one
+// of the checked types for to_fixed_digits (my_itoa for std::int32_t),
+// checked against the oracle in an exact-size heap block; whatever follows is reversed by
 // reverse_char and compared with std::reverse.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -36,6 +37,9 @@ bitsplit_test::Fault check(std::uint64_t bits, std::int32_t width, std::int32_t 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   constexpr std::size_t header = 8 + 4 + 4 + 1;
+  constexpr std::size_t type_count = []<typename... Types>(bitsplit_test::TypeList<Types...>) {
+    return sizeof...(Types);
+  }(bitsplit_test::checked_types{});
   if (size < header) {
     return -1;
   }
@@ -43,34 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t width =
       folded(take<std::uint32_t>(data + 8), -2, bitsplit_test::max_checked_width);
   const std::int32_t base = folded(take<std::uint32_t>(data + 12), -1, 38);
-  bitsplit_test::Fault fault;
-  switch (data[16] % 8) {
-    case 0:
-      fault = check<std::int32_t>(bits, width, base);
-      break;
-    case 1:
-      fault = check<std::uint32_t>(bits, width, base);
-      break;
-    case 2:
-      fault = check<std::int64_t>(bits, width, base);
-      break;
-    case 3:
-      fault = check<std::uint64_t>(bits, width, base);
-      break;
-    case 4:
-      fault = check<std::int8_t>(bits, width, base);
-      break;
-    case 5:
-      fault = check<std::uint8_t>(bits, width, base);
-      break;
-    case 6:
-      fault = check<std::int16_t>(bits, width, base);
-      break;
-    default:
-      fault = check<std::uint16_t>(bits, width, base);
-      break;
-  }
+  const bitsplit_test::Fault fault = []<typename... Types>(bitsplit_test::TypeList<Types...>,
+                                                           std::size_t type, std::uint64_t bits,
+                                                           std::int32_t width, std::int32_t base) {
+    bitsplit_test::Fault found;
+    std::size_t index = 0;
+    static_cast<void>(
+        ((index++ == type && (found = check<Types>(bits, width, base), true)) || ...));
+    return found;
+  }(bitsplit_test::checked_types{}, data[16] % type_count, bits, width, base);
   if (fault) {
+    std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str());
     std::abort();
   }
 

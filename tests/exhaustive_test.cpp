@@ -7,7 +7,7 @@
 //   exhaustive_test COUNT [SEED] COUNT random values a base for std::int32_t,
 //                                every base 2 to 36, every width from -1 to
 //                                two past the longest value; a quarter as many
-//                                for std::uint32_t and the 64-bit types, a
+//                                for the other types of 32 bits and more, a
 //                                sixteenth for the 8- and 16-bit ones
 //
 // Every buffer ends where an inaccessible page begins, so any access past
@@ -149,23 +149,21 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
   return {};
 }
 
+// All `count` for std::int32_t, a quarter for the other types of 32 bits and
+// more, a sixteenth for the narrower ones.
+template <typename T>
+std::uint32_t sample_count(std::uint32_t count) {
+  return std::is_same_v<T, std::int32_t> ? count : std::max(count / (sizeof(T) >= 4 ? 4 : 16), 1U);
+}
+
 Fault check_samples_of_every_type(std::uint32_t count, std::uint32_t seed) {
   std::mt19937_64 generator(seed);
-  const std::uint32_t fewer = std::max(count / 4, 1U);
-  const std::uint32_t fewest = std::max(count / 16, 1U);
-  for (const Fault fault : {check_samples<std::int32_t>(count, generator),
-                            check_samples<std::uint32_t>(fewer, generator),
-                            check_samples<std::int64_t>(fewer, generator),
-                            check_samples<std::uint64_t>(fewer, generator),
-                            check_samples<std::int8_t>(fewest, generator),
-                            check_samples<std::uint8_t>(fewest, generator),
-                            check_samples<std::int16_t>(fewest, generator),
-                            check_samples<std::uint16_t>(fewest, generator)}) {
-    if (fault) {
-      return fault;
-    }
-  }
-  return {};
+  Fault fault;
+  [&]<typename... Types>(bitsplit_test::TypeList<Types...>) {
+    static_cast<void>(
+        (!(fault = check_samples<Types>(sample_count<Types>(count), generator)) && ...));
+  }(bitsplit_test::checked_types{});
+  return fault;
 }
 
 Fault check_every_value() {
@@ -204,13 +202,7 @@ int main(int argc, char** argv) {
           : check_samples_of_every_type(number(arguments[0]),
                                         arguments.size() > 1 ? number(arguments[1]) : 20261209);
   if (fault) {
-    if (fault.value_is_signed) {
-      std::printf("FAIL: %s: value %lld", fault.what, static_cast<long long>(fault.value_bits));
-    } else {
-      std::printf("FAIL: %s: value %llu", fault.what,
-                  static_cast<unsigned long long>(fault.value_bits));
-    }
-    std::printf(", width %d, base %d\n", fault.width, fault.base);
+    std::printf("FAIL: %s\n", bitsplit_test::describe(fault).c_str());
     return 1;
   }
   std::printf("all conversions correct\n");
