@@ -158,6 +158,9 @@ using checked_types = TypeList<int, unsigned, long long, unsigned long long, sig
 
 // "what: value V, width W, base B", to report a fault.
 inline std::string describe(const Fault& fault) {
+  if (!fault) {
+    return "no fault";
+  }
   return std::string(fault.what) + ": value " +
          (fault.value_is_signed ? std::to_string(static_cast<long long>(fault.value_bits))
                                 : std::to_string(fault.value_bits)) +
