@@ -7,8 +7,8 @@
 //   exhaustive_test COUNT [SEED] COUNT random values a base for std::int32_t,
 //                                every base 2 to 36, every width from -1 to
 //                                two past the longest value; a quarter as many
-//                                for the other types of 32 bits and more, a
-//                                sixteenth for the 8- and 16-bit ones
+//                                for each size of the other types of 32 bits
+//                                and more, a sixteenth for the narrower ones
 //
 // Every buffer ends where an inaccessible page begins, so any access past
 // index width ends the run with SIGSEGV.
@@ -149,11 +149,19 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
   return {};
 }
 
-// All `count` for std::int32_t, a quarter for the other types of 32 bits and
-// more, a sixteenth for the narrower ones.
+// All `count` for std::int32_t. The other types of 32 bits and more share a
+// quarter among those of their size and signedness (long and long long are
+// often the same), the narrower ones a sixteenth.
 template <typename T>
 std::uint32_t sample_count(std::uint32_t count) {
-  return std::is_same_v<T, std::int32_t> ? count : std::max(count / (sizeof(T) >= 4 ? 4 : 16), 1U);
+  const std::uint32_t alike = []<typename... Types>(bitsplit_test::TypeList<Types...>) {
+    return (
+        (sizeof(Types) == sizeof(T) && std::is_signed_v<Types> == std::is_signed_v<T> ? 1U : 0U) +
+        ...);
+  }(bitsplit_test::checked_types{});
+  return std::is_same_v<T, std::int32_t>
+             ? count
+             : std::max(count / ((sizeof(T) >= 4 ? 4 : 16) * alike), 1U);
 }
 
 Fault check_samples_of_every_type(std::uint32_t count, std::uint32_t seed) {
