@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return found;
   }(bitsplit_test::checked_types{}, data[16] % type_count, bits, width, base);
   if (fault) {
-    std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str());
+    static_cast<void>(std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str()));
     std::abort();
   }
 
