@@ -1,41 +1,41 @@
-// my_itoa against what a C++ programmer would otherwise write for the same
-// contract: std::to_chars plus zero fill, and std::snprintf with a width.
+// bitsplit's conversion against what a C++ programmer would otherwise write
+// for the same contract: std::to_chars plus zero fill, and std::snprintf with
+// a width. Each case runs in three calling contexts:
+// - runtime: width and base read at run time, the call in the loop;
+// - constant: width and base known at compile time, as in most callers;
+// - pointer: through a function pointer the compiler cannot see through, so
+//   that the whole conversion runs out of line.
 
-#include <algorithm>
 #include <array>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <random>
+#include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "bitsplit/digits.hpp"
+#include "cases.hpp"
 
 namespace {
 
-constexpr std::size_t value_count = 4096;  // A power of two, so cycling through is a mask.
+using bitsplit_bench::Case;
+using bitsplit_bench::random_values;
+using bitsplit_bench::value_count;
 
-// Zero-filled std::to_chars with my_itoa's contract for values that fit.
 template <typename T>
-char* to_chars_zero_filled(T value, char* buffer, std::int32_t width, std::int32_t base) noexcept {
-  const auto [end, error] = std::to_chars(buffer, buffer + width, value, base);
-  if (error != std::errc{}) {
-    return nullptr;
-  }
-  const auto length = end - buffer;
-  std::memmove(buffer + (width - length), buffer, static_cast<std::size_t>(length));
-  std::memset(buffer, '0', static_cast<std::size_t>(width - length));
-  buffer[width] = '\0';
-  return buffer;
+using Converter = char* (*)(T, char*, std::int32_t, std::int32_t);
+
+// Out of line, for the calls through a pointer.
+template <typename T>
+char* bitsplit_digits(T value, char* buffer, std::int32_t width, std::int32_t base) {
+  return bitsplit::to_fixed_digits(value, buffer, width, base);
 }
 
 // The printf family has conversions for bases 8, 10 and 16 only.
-char* snprintf_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
-                           std::int32_t base) noexcept {
+char* snprintf_digits(std::int32_t value, char* buffer, std::int32_t width, std::int32_t base) {
   const auto size = static_cast<std::size_t>(width) + 1;
   const auto digits = static_cast<unsigned>(value);
   int length = 0;
@@ -53,107 +53,116 @@ char* snprintf_zero_filled(std::int32_t value, char* buffer, std::int32_t width,
   return length == width ? buffer : nullptr;
 }
 
-// A few thousand pseudo-random values of `value_width` digits at most, the
-// same for every contender, so each iteration converts a different value.
-std::vector<std::int32_t> random_values(std::int32_t value_width, std::int32_t base,
-                                        std::int32_t least = 0) {
-  std::int64_t limit = 1;
-  for (std::int32_t digit = 0; digit < value_width && limit <= INT32_MAX; ++digit) {
-    limit *= base;
-  }
-  // The same inputs on every run, so that runs compare.
-  std::mt19937 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
-  std::uniform_int_distribution<std::int32_t> distribution(
-      least, static_cast<std::int32_t>(std::min<std::int64_t>(limit - 1, INT32_MAX)));
-  std::vector<std::int32_t> values(value_count);
-  for (auto& value : values) {
-    value = distribution(generator);
-  }
-  return values;
-}
-
 // Converts the next of `values` in each iteration.
-template <typename T, char* (*convert)(T, char*, std::int32_t, std::int32_t) noexcept>
-void convert_each(benchmark::State& state, const std::vector<T>& values, std::int32_t width,
-                  std::int32_t base) {
+template <typename T, typename Convert>
+void convert_each(benchmark::State& state, const std::vector<T>& values, Convert convert) {
   std::array<char, 80> buffer{};
   std::size_t next = 0;
   for (auto _ : state) {
-    char* result = convert(values[next], buffer.data(), width, base);
+    char* result = convert(values[next], buffer.data());
     benchmark::DoNotOptimize(result);
     benchmark::ClobberMemory();
     next = (next + 1) % value_count;
   }
 }
 
-// Arguments: width, base, and 1 for values that have more digits than the
-// width (the failure path) or 0 for values that fit.
-template <char* (*convert)(std::int32_t, char*, std::int32_t, std::int32_t) noexcept>
-void convert_values(benchmark::State& state) {
-  const auto width = static_cast<std::int32_t>(state.range(0));
-  const auto base = static_cast<std::int32_t>(state.range(1));
-  const bool too_long = state.range(2) != 0;
-  const std::vector<std::int32_t> values =
-      too_long ? random_values(width + 4, base, static_cast<std::int32_t>(std::pow(base, width)))
-               : random_values(width, base);
-  convert_each<std::int32_t, convert>(state, values, width, base);
-}
-
-// The same for std::uint64_t values of `width` digits at most.
-std::vector<std::uint64_t> random_64_bit_values(std::int32_t width, std::int32_t base) {
-  std::uint64_t limit = 1;  // base^width, or 0 once that passes 2^64 - 1.
-  for (std::int32_t digit = 0; digit < width && limit != 0; ++digit) {
-    limit = limit > UINT64_MAX / static_cast<std::uint64_t>(base)
-                ? 0
-                : limit * static_cast<std::uint64_t>(base);
+// The contenders, called directly so that the compiler sees the arguments.
+template <typename T>
+struct Bitsplit {
+  static char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
+    return bitsplit::to_fixed_digits(value, buffer, width, base);
   }
-  std::mt19937_64 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
-  std::uniform_int_distribution<std::uint64_t> distribution(0, limit - 1);
-  std::vector<std::uint64_t> values(value_count);
-  for (auto& value : values) {
-    value = distribution(generator);
+};
+template <typename T>
+struct ToChars {
+  static char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
+    return bitsplit_bench::to_chars_digits(value, buffer, width, base);
   }
-  return values;
+};
+struct Snprintf {
+  static char* convert(std::int32_t value, char* buffer, std::int32_t width, std::int32_t base) {
+    return snprintf_digits(value, buffer, width, base);
+  }
+};
+
+template <typename T, typename Contender>
+void run_time(benchmark::State& state, Case bench_case) {
+  convert_each(state, random_values<T>(bench_case), [&](T value, char* buffer) {
+    return Contender::convert(value, buffer, bench_case.width, bench_case.base);
+  });
 }
 
-char* to_fixed_digits_64(std::uint64_t value, char* buffer, std::int32_t width,
-                         std::int32_t base) noexcept {
-  return bitsplit::to_fixed_digits(value, buffer, width, base);
+template <typename T>
+void through_pointer(benchmark::State& state, Converter<T> convert, Case bench_case) {
+  const std::vector<T> values = random_values<T>(bench_case);
+  Converter<T> opaque = convert;
+  benchmark::DoNotOptimize(opaque);
+  convert_each(state, values, [&](T value, char* buffer) {
+    return opaque(value, buffer, bench_case.width, bench_case.base);
+  });
 }
 
-template <char* (*convert)(std::uint64_t, char*, std::int32_t, std::int32_t) noexcept>
-void convert_64_bit_values(benchmark::State& state) {
-  const auto width = static_cast<std::int32_t>(state.range(0));
-  const auto base = static_cast<std::int32_t>(state.range(1));
-  convert_each<std::uint64_t, convert>(state, random_64_bit_values(width, base), width, base);
+template <typename T, std::int32_t width, std::int32_t base, typename Contender>
+void constant(benchmark::State& state) {
+  convert_each(state, random_values<T>({width, base}), [](T value, char* buffer) {
+    return Contender::convert(value, buffer, width, base);
+  });
 }
 
-void all_cases(benchmark::internal::Benchmark* benchmark) {
-  benchmark->ArgNames({"width", "base", "too_long"});
-  benchmark->Args({32, 2, 0})->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0});
-  benchmark->Args({12, 7, 0})->Args({6, 36, 0})->Args({6, 10, 1});
+template <typename T>
+std::string name_of(const char* contender, Case bench_case, const char* context) {
+  return std::string(contender) + "/" + bitsplit_bench::type_name<T>() + "/" +
+         std::to_string(bench_case.width) + "/" + std::to_string(bench_case.base) +
+         (bench_case.too_long ? "/too_long/" : "/") + context;
 }
 
-void printf_cases(benchmark::internal::Benchmark* benchmark) {
-  benchmark->ArgNames({"width", "base", "too_long"});
-  benchmark->Args({11, 8, 0})->Args({8, 16, 0})->Args({10, 10, 0})->Args({6, 10, 1});
+template <typename T>
+void register_run_time(Case bench_case) {
+  const auto add = [&](const char* contender, const char* context, auto function, auto... extra) {
+    benchmark::RegisterBenchmark(name_of<T>(contender, bench_case, context).c_str(), function,
+                                 extra..., bench_case);
+  };
+  add("bitsplit", "runtime", run_time<T, Bitsplit<T>>);
+  add("to_chars", "runtime", run_time<T, ToChars<T>>);
+  add("bitsplit", "pointer", through_pointer<T>, Converter<T>{bitsplit_digits<T>});
+  add("to_chars", "pointer", through_pointer<T>, Converter<T>{bitsplit_bench::to_chars_digits<T>});
+  if constexpr (std::is_same_v<T, std::int32_t>) {
+    if (bench_case.base == 8 || bench_case.base == 10 || bench_case.base == 16) {
+      add("snprintf", "runtime", run_time<T, Snprintf>);
+    }
+  }
 }
 
-void cases_64_bit(benchmark::internal::Benchmark* benchmark) {
-  benchmark->ArgNames({"width", "base"});
-  benchmark->Args({64, 2})->Args({16, 16})->Args({20, 10});
+template <typename T, std::int32_t width, std::int32_t base>
+void register_constant() {
+  const std::string bitsplit_name = name_of<T>("bitsplit", {width, base}, "constant");
+  const std::string to_chars_name = name_of<T>("to_chars", {width, base}, "constant");
+  benchmark::RegisterBenchmark(bitsplit_name.c_str(), constant<T, width, base, Bitsplit<T>>);
+  benchmark::RegisterBenchmark(to_chars_name.c_str(), constant<T, width, base, ToChars<T>>);
 }
 
-BENCHMARK(convert_values<bitsplit::my_itoa>)->Name("my_itoa")->Apply(all_cases);
-BENCHMARK(convert_values<to_chars_zero_filled<std::int32_t>>)->Name("to_chars")->Apply(all_cases);
-BENCHMARK(convert_values<snprintf_zero_filled>)->Name("snprintf")->Apply(printf_cases);
-BENCHMARK(convert_64_bit_values<to_fixed_digits_64>)
-    ->Name("to_fixed_digits/uint64")
-    ->Apply(cases_64_bit);
-BENCHMARK(convert_64_bit_values<to_chars_zero_filled<std::uint64_t>>)
-    ->Name("to_chars/uint64")
-    ->Apply(cases_64_bit);
+template <typename T, const auto& cases>
+void register_cases() {
+  for (const Case& bench_case : cases) {
+    register_run_time<T>(bench_case);
+  }
+  [&]<std::size_t... index>(std::index_sequence<index...>) {
+    (register_constant<T, cases[index].width, cases[index].base>(), ...);
+  }
+  (std::make_index_sequence<cases.size()>{});
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  register_cases<std::int32_t, bitsplit_bench::int32_cases>();
+  register_cases<std::uint64_t, bitsplit_bench::uint64_cases>();
+  register_run_time<std::int32_t>(bitsplit_bench::failure_case);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

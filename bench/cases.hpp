@@ -1,0 +1,89 @@
+#ifndef BITSPLIT_BENCH_CASES_HPP
+#define BITSPLIT_BENCH_CASES_HPP
+
+// What both benchmarks measure, and the peer they measure it against.
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <type_traits>
+#include <vector>
+
+namespace bitsplit_bench {
+
+// A power of two, so that cycling through the values is a mask.
+inline constexpr std::size_t value_count = 4096;
+
+struct Case {
+  std::int32_t width = 0;
+  std::int32_t base = 0;
+  bool too_long = false;  // Values with more digits than the width: the failure path.
+};
+
+// The README's table. The short widths (a byte in hex, fields of a date) are
+// what real callers convert most.
+inline constexpr std::array<Case, 11> int32_cases = {
+    Case{32, 2}, Case{11, 8}, Case{8, 16}, Case{10, 10}, Case{12, 7}, Case{6, 36},
+    Case{2, 16}, Case{4, 16}, Case{2, 10}, Case{4, 10},  Case{8, 2}};
+inline constexpr std::array<Case, 3> uint64_cases = {Case{64, 2}, Case{16, 16}, Case{20, 10}};
+inline constexpr Case failure_case{6, 10, true};
+
+template <typename T>
+constexpr const char* type_name() {
+  return std::is_same_v<T, std::int32_t> ? "int32" : "uint64";
+}
+
+// base^digits, or T's largest value once that is past it.
+template <typename T>
+constexpr T power_or_max(std::int32_t base, std::int32_t digits) {
+  T power = 1;
+  for (std::int32_t digit = 0; digit < digits; ++digit) {
+    if (power > std::numeric_limits<T>::max() / static_cast<T>(base)) {
+      return std::numeric_limits<T>::max();
+    }
+    power *= static_cast<T>(base);
+  }
+  return power;
+}
+
+// Pseudo-random values that fit the case (or, for the failure path, are up to
+// four digits too long), the same on every run and for every contender, so
+// that runs compare and nothing is constant-folded.
+template <typename T>
+std::vector<T> random_values(const Case& bench_case) {
+  const T fits = power_or_max<T>(bench_case.base, bench_case.width);
+  const T least = bench_case.too_long ? fits : 0;
+  const T most = bench_case.too_long ? power_or_max<T>(bench_case.base, bench_case.width + 4)
+                 : fits == std::numeric_limits<T>::max() ? fits
+                                                         : fits - 1;
+  std::mt19937_64 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
+  std::uniform_int_distribution<T> distribution(least, most);
+  std::vector<T> values(value_count);
+  for (auto& value : values) {
+    value = distribution(generator);
+  }
+  return values;
+}
+
+// std::to_chars with zero fill: the same contract for values that fit, and
+// null for the others.
+template <typename T>
+char* to_chars_digits(T value, char* buffer, std::int32_t width, std::int32_t base) {
+  const auto [end, error] = std::to_chars(buffer, buffer + width, value, base);
+  if (error != std::errc{}) {
+    return nullptr;
+  }
+  const auto length = end - buffer;
+  std::memmove(buffer + (width - length), buffer, static_cast<std::size_t>(length));
+  std::memset(buffer, '0', static_cast<std::size_t>(width - length));
+  buffer[width] = '\0';
+  return buffer;
+}
+
+}  // namespace bitsplit_bench
+
+#endif  // BITSPLIT_BENCH_CASES_HPP

@@ -1,0 +1,122 @@
+// The benchmark's cases as a caller writes them: a plain loop over an array of
+// values at each call site, every case in this one file, with width and base
+// constant at some sites and read at run time at others. No benchmark library,
+// so nothing but the compiler decides what is inlined.
+//
+//   plain_loops [REPETITIONS]   prints the median time of each case, and its
+//                               ratio to std::to_chars with zero fill
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bitsplit/digits.hpp"
+#include "cases.hpp"
+
+namespace {
+
+using bitsplit_bench::Case;
+
+constexpr int rounds = 64;  // Passes over the values in one timing.
+
+// Kept, so that no conversion is optimised away.
+unsigned result_sum = 0;
+
+// Nanoseconds per conversion: `rounds` passes over `values`, each writing
+// every result into a table of lines, as a caller would.
+template <typename T, typename Convert>
+double time_per_value(const std::vector<T>& values, Convert convert) {
+  constexpr std::size_t line_size = 80;
+  std::vector<char> lines(values.size() * line_size);
+  unsigned failures = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t index = 0; index < values.size(); ++index) {
+      failures += convert(values[index], lines.data() + index * line_size) == nullptr ? 1U : 0U;
+    }
+  }
+  const std::chrono::duration<double, std::nano> elapsed = std::chrono::steady_clock::now() - start;
+  for (const char character : lines) {
+    result_sum += static_cast<unsigned char>(character);
+  }
+  result_sum += failures;
+  return elapsed.count() / (rounds * static_cast<double>(values.size()));
+}
+
+struct Timings {
+  std::string name;
+  std::vector<double> ours;
+  std::vector<double> peer;
+};
+
+// A width and base the compiler cannot know.
+volatile std::int32_t opaque_number = 0;
+std::int32_t at_run_time(std::int32_t number) {
+  opaque_number = number;
+  return opaque_number;
+}
+
+template <typename T, Case bench_case>
+void add_case(std::vector<Timings>& all, int repetitions) {
+  constexpr std::int32_t width = bench_case.width;
+  constexpr std::int32_t base = bench_case.base;
+  const std::vector<T> values = bitsplit_bench::random_values<T>(bench_case);
+  const std::string name = std::string(bitsplit_bench::type_name<T>()) + "/" +
+                           std::to_string(width) + "/" + std::to_string(base);
+  Timings constant{name + "/constant", {}, {}};
+  Timings run_time{name + "/runtime", {}, {}};
+  const std::int32_t some_width = at_run_time(width);
+  const std::int32_t some_base = at_run_time(base);
+  for (int repetition = 0; repetition < repetitions; ++repetition) {
+    constant.ours.push_back(time_per_value(values, [](T value, char* buffer) {
+      return bitsplit::to_fixed_digits(value, buffer, width, base);
+    }));
+    constant.peer.push_back(time_per_value(values, [](T value, char* buffer) {
+      return bitsplit_bench::to_chars_digits(value, buffer, width, base);
+    }));
+    run_time.ours.push_back(time_per_value(values, [&](T value, char* buffer) {
+      return bitsplit::to_fixed_digits(value, buffer, some_width, some_base);
+    }));
+    run_time.peer.push_back(time_per_value(values, [&](T value, char* buffer) {
+      return bitsplit_bench::to_chars_digits(value, buffer, some_width, some_base);
+    }));
+  }
+  all.push_back(std::move(constant));
+  all.push_back(std::move(run_time));
+}
+
+double median(std::vector<double> times) {
+  std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(times.size() / 2),
+                   times.end());
+  return times[times.size() / 2];
+}
+
+template <typename T, const auto& cases>
+void add_cases(std::vector<Timings>& all, int repetitions) {
+  [&]<std::size_t... index>(std::index_sequence<index...>) {
+    (add_case<T, cases[index]>(all, repetitions), ...);
+  }
+  (std::make_index_sequence<cases.size()>{});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+  std::vector<Timings> all;
+  add_cases<std::int32_t, bitsplit_bench::int32_cases>(all, repetitions);
+  add_cases<std::uint64_t, bitsplit_bench::uint64_cases>(all, repetitions);
+  std::printf("%-24s %10s %12s %10s\n", "case", "ours ns", "to_chars ns", "ratio");
+  for (const Timings& timings : all) {
+    const double ours = median(timings.ours);
+    const double peer = median(timings.peer);
+    std::printf("%-24s %10.2f %12.2f %10.2f\n", timings.name.c_str(), ours, peer, ours / peer);
+  }
+  return result_sum == 0 ? 1 : 0;
+}
