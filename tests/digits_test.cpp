@@ -252,6 +252,24 @@ constexpr Fault byte_swap_fault() {
   return {};
 }
 
+// The run-time division by each base against `/`, over the lowest and the
+// highest `span` 32-bit values (a wrong multiplier, shift or increment shows
+// at one end or the other) and the 64-bit values that must not take it.
+constexpr Fault reciprocal_fault(std::uint64_t span) {
+  constexpr std::uint64_t top = std::numeric_limits<std::uint32_t>::max();
+  for (std::uint32_t base = 2; base <= 36; ++base) {
+    const auto& reciprocal = bitsplit::detail::reciprocals[base];
+    for (std::uint64_t offset = 0; offset < span; ++offset) {
+      for (const std::uint64_t value : {offset, top - offset, top + 1 + offset * offset * 977}) {
+        if (reciprocal.quotient(value) != value / base) {
+          return bitsplit_test::fault("quotient", value, -1, static_cast<std::int32_t>(base));
+        }
+      }
+    }
+  }
+  return {};
+}
+
 // One evaluation a base and type, so that none reaches the compilers' step
 // limits. The other types, at compile time, in four bases and at the edge
 // widths only; at run time in every base and width.
@@ -262,6 +280,7 @@ static_assert(!known_answer_fault());
 static_assert(!sized_buffer_fault());
 static_assert(!reverse_fault());
 static_assert(!byte_swap_fault());
+static_assert(!reciprocal_fault(512));
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
   return (boundaries_hold<std::int32_t, 2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
@@ -285,5 +304,7 @@ TEST(ToFixedDigits, SizedBuffersRefuseTooLittleRoom) { expect_no_fault(sized_buf
 TEST(ReverseChar, ReversesExactlyTheGivenLength) { expect_no_fault(reverse_fault()); }
 
 TEST(ByteSwap, MatchesTheShiftAndMaskFallback) { expect_no_fault(byte_swap_fault()); }
+
+TEST(Reciprocal, DividesEveryValueExactly) { expect_no_fault(reciprocal_fault(1U << 18U)); }
 
 }  // namespace

@@ -8,13 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#ifdef __has_builtin
-// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): #if can test only a macro.
-#define BITSPLIT_HAS_BUILTIN(name) __has_builtin(name)
-#else
-// NOLINTNEXTLINE(cppcoreguidelines-macro-usage): as above.
-#define BITSPLIT_HAS_BUILTIN(name) 0
-#endif
+#include "bitsplit/detail/compiler.hpp"
 
 namespace bitsplit::detail {
 
@@ -77,7 +71,5 @@ inline void store_low_byte_first(char* target, Word word) noexcept {
 }
 
 }  // namespace bitsplit::detail
-
-#undef BITSPLIT_HAS_BUILTIN
 
 #endif  // BITSPLIT_DETAIL_BITS_HPP

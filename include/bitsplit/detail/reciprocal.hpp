@@ -1,93 +1,106 @@
 #ifndef BITSPLIT_DETAIL_RECIPROCAL_HPP
 #define BITSPLIT_DETAIL_RECIPROCAL_HPP
 
-// Any base from 2 to 36: two digits per multiply by a reciprocal of base^2
-// made at compile time, instead of a hardware division, and their two
-// characters from the base's table of pairs.
+// Division by a base known only at run time, as a multiply and a shift made
+// at compile time, instead of a hardware division.
 
 #include <array>
-#include <cstddef>
 #include <cstdint>
-#include <utility>
+#include <limits>
 
-#include "bitsplit/detail/pieces.hpp"
 #include "bitsplit/detail/portable.hpp"
 
 namespace bitsplit::detail {
 
-// n / divisor == n * multiplier >> shift for every n below 2^31; the
-// kernel divides larger values in hardware.
+// n / base == ((n + increment) * multiplier) >> shift for every 32-bit n
+// (reciprocal_is_exact proves it for each one made).
 struct Reciprocal {
-  std::uint64_t multiplier = 0;
-  std::uint32_t shift = 0;
+  std::uint32_t multiplier = 0;
+  std::uint8_t shift = 0;
+  std::uint8_t increment = 0;
+  std::uint8_t base = 0;
+
+  // `n` / `base` for any n: the multiply for 32-bit values, which are all
+  // that a 32-bit type holds and what a wider one soon shrinks to, and a
+  // hardware division above.
+  template <typename Magnitude>
+  [[nodiscard]] constexpr Magnitude quotient(Magnitude n) const noexcept {
+    if (n > std::numeric_limits<std::uint32_t>::max()) {
+      return n / base;
+    }
+    return static_cast<Magnitude>(
+        ((std::uint64_t{static_cast<std::uint32_t>(n)} + increment) * multiplier) >> shift);
+  }
 };
 
-// With multiplier = ceil(2^shift / d) = (2^shift + e) / d, where e < d,
-// n * multiplier / 2^shift = n / d + n * e / (d * 2^shift), and the second
-// term stays below 1 / d, too little to reach the next multiple of d, as long
-// as n * e < 2^shift; n < 2^31 and e < d <= 2^(shift - 31) see to that. The
-// multiplier is at most 2^32, so the product fits in 64 bits.
-constexpr Reciprocal reciprocal_of(std::uint32_t divisor) noexcept {
-  std::uint32_t shift = 31;
-  while ((std::uint64_t{1} << (shift - 31)) < divisor) {
-    ++shift;
+inline constexpr std::uint64_t largest_dividend = std::numeric_limits<std::uint32_t>::max();
+
+// The error bound that makes a reciprocal exact for every n up to N =
+// largest_dividend, with n = q * base + r and 0 <= r < base:
+// - rounded up (increment 0): multiplier * base = 2^shift + e, and
+//   n * multiplier / 2^shift = n / base + n * e / (base * 2^shift), which
+//   stays below q + 1 as long as n * e < 2^shift (r + n * e / 2^shift < base);
+// - rounded down (increment 1): multiplier * base = 2^shift - e with e > 0,
+//   and (n + 1) * multiplier / 2^shift = q + (r + 1 - (n + 1) * e / 2^shift)
+//   / base, which stays in [q, q + 1) as long as (n + 1) * e <= 2^shift;
+// and (N + increment) * multiplier must fit in 64 bits.
+constexpr bool reciprocal_is_exact(const Reciprocal& reciprocal) noexcept {
+  const std::uint64_t power = std::uint64_t{1} << reciprocal.shift;
+  const std::uint64_t product = std::uint64_t{reciprocal.multiplier} * reciprocal.base;
+  const std::uint64_t largest = largest_dividend + reciprocal.increment;
+  if (reciprocal.base < 2 || reciprocal.multiplier == 0 ||
+      largest > std::numeric_limits<std::uint64_t>::max() / reciprocal.multiplier) {
+    return false;
   }
-  return {((std::uint64_t{1} << shift) + divisor - 1) / divisor, shift};
+  if (reciprocal.increment == 0) {
+    const std::uint64_t error = product - power;
+    return product >= power && (error == 0 || largest < power / error ||
+                                (largest == power / error && power % error != 0));
+  }
+  const std::uint64_t error = power - product;
+  return reciprocal.increment == 1 && product < power && largest <= power / error;
 }
 
-inline constexpr auto pair_reciprocals = [] {
-  std::array<Reciprocal, max_base + 1> reciprocals{};
-  for (std::uint32_t base = 2; base <= max_base; ++base) {
-    reciprocals[base] = reciprocal_of(base * base);
-  }
-  return reciprocals;
-}();
-
-template <std::uint32_t... bases>
-constexpr auto pair_tables_of(std::integer_sequence<std::uint32_t, bases...> /*bases*/) noexcept {
-  return std::array<const char*, sizeof...(bases)>{
-      (bases < 2 ? nullptr : digit_pairs<(bases < 2 ? 2 : bases)>.data())...};
-}
-
-// digit_pairs of every base, indexed by the base.
-inline constexpr auto pair_tables =
-    pair_tables_of(std::make_integer_sequence<std::uint32_t, max_base + 1>{});
-
-// Puts the low ceil(count / 8) * 8 digits of `value` in `base` in `words`,
-// and returns whether `value` has at most `count` digits. `value` is below
-// 2^31 unless `above_31_bits`.
-template <bool above_31_bits>
-inline bool make_reciprocal_words(std::uint32_t value, std::uint32_t count, std::uint32_t base,
-                                  DigitWords<4>& words) noexcept {
-  const Reciprocal reciprocal = pair_reciprocals[base];
-  const char* pairs = pair_tables[base];
-  const std::uint32_t pair_base = base * base;
-  std::uint32_t rest = value;
-  for (std::uint32_t index = 0; index < words.size(); ++index) {
-    std::uint64_t word = zero_chars;
-    if (8 * index < count) {
-      word = 0;
-      for (std::uint32_t shift = 0; shift < 64; shift += 16) {
-        // Only the first pair of a value of 2^31 or more needs the division.
-        const auto next =
-            !above_31_bits || rest < (1U << 31U)
-                ? static_cast<std::uint32_t>((rest * reciprocal.multiplier) >> reciprocal.shift)
-                : rest / pair_base;
-        const std::uint32_t pair = rest - next * pair_base;
-        rest = next;
-        const std::size_t pair_at = std::size_t{2} * pair;
-        const std::uint32_t low = static_cast<unsigned char>(pairs[pair_at]);
-        const std::uint32_t high = static_cast<unsigned char>(pairs[pair_at + 1]);
-        word |= std::uint64_t{low | (high << 8U)} << shift;
+// The first shift from 32 up that gives an exact reciprocal, rounded up if
+// that is exact and down otherwise.
+constexpr Reciprocal reciprocal_of(std::uint32_t base) noexcept {
+  for (std::uint32_t shift = 32; shift < 64; ++shift) {
+    const std::uint64_t power = std::uint64_t{1} << shift;
+    for (const std::uint8_t increment : {std::uint8_t{0}, std::uint8_t{1}}) {
+      const std::uint64_t multiplier = power / base + (increment == 0 && power % base != 0);
+      if (multiplier > std::numeric_limits<std::uint32_t>::max()) {
+        continue;
+      }
+      const Reciprocal reciprocal{static_cast<std::uint32_t>(multiplier),
+                                  static_cast<std::uint8_t>(shift), increment,
+                                  static_cast<std::uint8_t>(base)};
+      if (reciprocal_is_exact(reciprocal)) {
+        return reciprocal;
       }
     }
-    words[index] = word;
   }
-  // It fits when nothing is left past the words, nor in the last word past
-  // the count.
-  const std::uint32_t past = count % 8;
-  return rest == 0 && (past == 0 || (words[count / 8] >> (8 * past)) == (zero_chars >> (8 * past)));
+  return {};
 }
+
+// Indexed by the base; 8 bytes each.
+inline constexpr auto reciprocals = [] {
+  std::array<Reciprocal, max_base + 1> table{};
+  for (std::uint32_t base = 2; base <= max_base; ++base) {
+    table[base] = reciprocal_of(base);
+  }
+  return table;
+}();
+
+static_assert(
+    [] {
+      for (std::uint32_t base = 2; base <= max_base; ++base) {
+        if (!reciprocal_is_exact(reciprocals[base])) {
+          return false;
+        }
+      }
+      return true;
+    }(),
+    "every base from 2 to 36 has a reciprocal exact for all 32-bit values");
 
 }  // namespace bitsplit::detail
 

@@ -2,13 +2,81 @@
 #define BITSPLIT_DETAIL_REVERSE_HPP
 
 // Reversal a word at a time, for run time only.
+//
+// Runs of up to 64 characters whose length the compiler knows are read in
+// front-aligned pieces: whole words of 8 bytes, then a piece of 4, 2 and 1
+// byte as the length's low bits ask. The conversion stores its digits in the
+// same pieces, so that each load is folded away with the store before it.
 
+#include <array>
 #include <cstdint>
 
 #include "bitsplit/detail/bits.hpp"
+#include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/portable.hpp"
 
 namespace bitsplit::detail {
+
+inline constexpr std::uint32_t longest_piecewise_run = 64;
+
+// Stores the low `length` (below 8) bytes of `word`, least significant first,
+// in the pieces that follow the whole words.
+inline void store_last_pieces(char* target, std::uint32_t length, std::uint64_t word) noexcept {
+  if ((length & 4U) != 0) {
+    store_low_byte_first(target, static_cast<std::uint32_t>(word));
+    word >>= 32U;
+    target += 4;
+  }
+  if ((length & 2U) != 0) {
+    store_low_byte_first(target, static_cast<std::uint16_t>(word));
+    word >>= 16U;
+    target += 2;
+  }
+  if ((length & 1U) != 0) {
+    *target = static_cast<char>(word);
+  }
+}
+
+// Loads every piece of a run of at most longest_piecewise_run characters,
+// then stores each byte-reversed at its mirror: the piece at [start, start +
+// size) at [length - start - size, length - start).
+BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t length) noexcept {
+  const std::uint32_t whole_words = length / 8;
+  std::array<std::uint64_t, longest_piecewise_run / 8> words{};
+  BITSPLIT_UNROLL_8
+  for (std::uint32_t index = 0; index < words.size(); ++index) {
+    if (index < whole_words) {
+      words[index] = load_word<std::uint64_t>(buffer + 8 * index);
+    }
+  }
+  std::uint32_t start = 8 * whole_words;
+  const std::uint32_t quad_start = start;
+  const bool has_quad = (length & 4U) != 0;
+  const std::uint32_t quad = has_quad ? load_word<std::uint32_t>(buffer + start) : 0;
+  start += length & 4U;
+  const std::uint32_t pair_start = start;
+  const bool has_pair = (length & 2U) != 0;
+  const std::uint16_t pair = has_pair ? load_word<std::uint16_t>(buffer + start) : 0;
+  start += length & 2U;
+  const bool has_single = (length & 1U) != 0;
+  const char single = has_single ? buffer[start] : '\0';
+
+  BITSPLIT_UNROLL_8
+  for (std::uint32_t index = 0; index < words.size(); ++index) {
+    if (index < whole_words) {
+      store_word(buffer + length - 8 * index - 8, byte_swapped(words[index]));
+    }
+  }
+  if (has_quad) {
+    store_word(buffer + length - quad_start - 4, byte_swapped(quad));
+  }
+  if (has_pair) {
+    store_word(buffer + length - pair_start - 2, byte_swapped(pair));
+  }
+  if (has_single) {
+    buffer[length - start - 1] = single;
+  }
+}
 
 // Swaps the first and the last word of [first, last), each byte-reversed.
 // When the range is shorter than two words the two overlap, and both stores
@@ -35,6 +103,19 @@ inline void reverse_in_words(char* buffer, std::uint32_t length) noexcept {
     swap_reversed_ends<std::uint32_t>(buffer + front, buffer + back);
   } else {
     reverse_bytewise(buffer + front, back - front);
+  }
+}
+
+// A length the compiler knows folds each piece's store, load and byte swap
+// into one store. For any other, swapping words from both ends branches
+// less, which costs more than the loads that straddle two of the
+// conversion's stores.
+BITSPLIT_ALWAYS_INLINE inline void reverse_at_run_time(char* buffer,
+                                                       std::uint32_t length) noexcept {
+  if (BITSPLIT_IS_KNOWN(length) && length <= longest_piecewise_run) {
+    reverse_in_pieces(buffer, length);
+  } else {
+    reverse_in_words(buffer, length);
   }
 }
 

@@ -1,0 +1,47 @@
+#ifndef BITSPLIT_DETAIL_COMPILER_HPP
+#define BITSPLIT_DETAIL_COMPILER_HPP
+
+// What the run-time code asks of the compiler beyond the standard, each with
+// a fallback for compilers that lack it.
+
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): #if can test only a macro, and
+// attributes and builtins on expressions are not values.
+
+#ifdef __has_builtin
+#define BITSPLIT_HAS_BUILTIN(name) __has_builtin(name)
+#else
+#define BITSPLIT_HAS_BUILTIN(name) 0
+#endif
+
+// Whether the compiler knows `expression` at this point once it has inlined
+// the code around it; false where it cannot tell, which is always correct.
+#if BITSPLIT_HAS_BUILTIN(__builtin_constant_p)
+#define BITSPLIT_IS_KNOWN(expression) __builtin_constant_p(expression)
+#else
+#define BITSPLIT_IS_KNOWN(expression) false
+#endif
+
+#if defined(__has_cpp_attribute) && __has_cpp_attribute(gnu::always_inline)
+#define BITSPLIT_ALWAYS_INLINE [[gnu::always_inline]]
+#else
+#define BITSPLIT_ALWAYS_INLINE
+#endif
+
+#if defined(__has_cpp_attribute) && __has_cpp_attribute(gnu::noinline)
+#define BITSPLIT_NOINLINE [[gnu::noinline]]
+#else
+#define BITSPLIT_NOINLINE
+#endif
+
+// Unrolls the next loop, whose trip count is at most 8, into straight-line
+// code: g++ -O2 leaves such loops rolled, and then keeps their words in
+// memory instead of registers. clang takes the same pragma.
+#if defined(__GNUC__)
+#define BITSPLIT_UNROLL_8 _Pragma("GCC unroll 8")
+#else
+#define BITSPLIT_UNROLL_8
+#endif
+
+// NOLINTEND(cppcoreguidelines-macro-usage)
+
+#endif  // BITSPLIT_DETAIL_COMPILER_HPP
