@@ -25,13 +25,12 @@ using bitsplit_bench::Case;
 
 constexpr int rounds = 64;  // Passes over the values in one timing.
 
-// Kept, so that no conversion is optimised away.
-unsigned result_sum = 0;
-
 // Nanoseconds per conversion: `rounds` passes over `values`, each writing
 // every result into a table of lines, as a caller would.
+// The sum of every character written is kept in `result_sum`, so that no
+// conversion is optimised away.
 template <typename T, typename Convert>
-double time_per_value(const std::vector<T>& values, Convert convert) {
+double time_per_value(const std::vector<T>& values, Convert convert, unsigned& result_sum) {
   constexpr std::size_t line_size = 80;
   std::vector<char> lines(values.size() * line_size);
   unsigned failures = 0;
@@ -56,14 +55,13 @@ struct Timings {
 };
 
 // A width and base the compiler cannot know.
-volatile std::int32_t opaque_number = 0;
 std::int32_t at_run_time(std::int32_t number) {
-  opaque_number = number;
-  return opaque_number;
+  const volatile std::int32_t opaque = number;
+  return opaque;
 }
 
 template <typename T, Case bench_case>
-void add_case(std::vector<Timings>& all, int repetitions) {
+void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
   constexpr std::int32_t width = bench_case.width;
   constexpr std::int32_t base = bench_case.base;
   const std::vector<T> values = bitsplit_bench::random_values<T>(bench_case);
@@ -74,18 +72,28 @@ void add_case(std::vector<Timings>& all, int repetitions) {
   const std::int32_t some_width = at_run_time(width);
   const std::int32_t some_base = at_run_time(base);
   for (int repetition = 0; repetition < repetitions; ++repetition) {
-    constant.ours.push_back(time_per_value(values, [](T value, char* buffer) {
-      return bitsplit::to_fixed_digits(value, buffer, width, base);
-    }));
-    constant.peer.push_back(time_per_value(values, [](T value, char* buffer) {
-      return bitsplit_bench::to_chars_digits(value, buffer, width, base);
-    }));
-    run_time.ours.push_back(time_per_value(values, [&](T value, char* buffer) {
-      return bitsplit::to_fixed_digits(value, buffer, some_width, some_base);
-    }));
-    run_time.peer.push_back(time_per_value(values, [&](T value, char* buffer) {
-      return bitsplit_bench::to_chars_digits(value, buffer, some_width, some_base);
-    }));
+    constant.ours.push_back(time_per_value(
+        values,
+        [](T value, char* buffer) { return bitsplit::to_fixed_digits(value, buffer, width, base); },
+        result_sum));
+    constant.peer.push_back(time_per_value(
+        values,
+        [](T value, char* buffer) {
+          return bitsplit_bench::to_chars_digits(value, buffer, width, base);
+        },
+        result_sum));
+    run_time.ours.push_back(time_per_value(
+        values,
+        [&](T value, char* buffer) {
+          return bitsplit::to_fixed_digits(value, buffer, some_width, some_base);
+        },
+        result_sum));
+    run_time.peer.push_back(time_per_value(
+        values,
+        [&](T value, char* buffer) {
+          return bitsplit_bench::to_chars_digits(value, buffer, some_width, some_base);
+        },
+        result_sum));
   }
   all.push_back(std::move(constant));
   all.push_back(std::move(run_time));
@@ -98,9 +106,9 @@ double median(std::vector<double> times) {
 }
 
 template <typename T, const auto& cases>
-void add_cases(std::vector<Timings>& all, int repetitions) {
+void add_cases(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
   [&]<std::size_t... index>(std::index_sequence<index...>) {
-    (add_case<T, cases[index]>(all, repetitions), ...);
+    (add_case<T, cases[index]>(all, repetitions, result_sum), ...);
   }
   (std::make_index_sequence<cases.size()>{});
 }
@@ -108,10 +116,12 @@ void add_cases(std::vector<Timings>& all, int repetitions) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
+  const int repetitions =
+      argc > 1 ? std::max(1, static_cast<int>(std::strtol(argv[1], nullptr, 10))) : 11;
   std::vector<Timings> all;
-  add_cases<std::int32_t, bitsplit_bench::int32_cases>(all, repetitions);
-  add_cases<std::uint64_t, bitsplit_bench::uint64_cases>(all, repetitions);
+  unsigned result_sum = 0;
+  add_cases<std::int32_t, bitsplit_bench::int32_cases>(all, repetitions, result_sum);
+  add_cases<std::uint64_t, bitsplit_bench::uint64_cases>(all, repetitions, result_sum);
   std::printf("%-24s %10s %12s %10s\n", "case", "ours ns", "to_chars ns", "ratio");
   for (const Timings& timings : all) {
     const double ours = median(timings.ours);

@@ -98,7 +98,7 @@ template <digit_integer T>
   }
   // Non-negative from here on, so unsigned arithmetic is exact and cheaper.
   using Magnitude = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
-  const auto magnitude = static_cast<Magnitude>(value);
+  const auto magnitude = static_cast<Magnitude>(static_cast<std::make_unsigned_t<T> >(value));
   const std::uint32_t count = width > 0 ? static_cast<std::uint32_t>(width) : 0;
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {

@@ -67,7 +67,8 @@ constexpr Reciprocal reciprocal_of(std::uint32_t base) noexcept {
   for (std::uint32_t shift = 32; shift < 64; ++shift) {
     const std::uint64_t power = std::uint64_t{1} << shift;
     for (const std::uint8_t increment : {std::uint8_t{0}, std::uint8_t{1}}) {
-      const std::uint64_t multiplier = power / base + (increment == 0 && power % base != 0);
+      const std::uint64_t rounding = increment == 0 && power % base != 0 ? 1 : 0;
+      const std::uint64_t multiplier = power / base + rounding;
       if (multiplier > std::numeric_limits<std::uint32_t>::max()) {
         continue;
       }

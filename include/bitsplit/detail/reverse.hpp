@@ -9,6 +9,7 @@
 // same pieces, so that each load is folded away with the store before it.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "bitsplit/detail/bits.hpp"
@@ -46,7 +47,7 @@ BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t
   BITSPLIT_UNROLL_8
   for (std::uint32_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
-      words[index] = load_word<std::uint64_t>(buffer + 8 * index);
+      words[index] = load_word<std::uint64_t>(buffer + std::size_t{8} * index);
     }
   }
   std::uint32_t start = 8 * whole_words;
@@ -64,7 +65,7 @@ BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t
   BITSPLIT_UNROLL_8
   for (std::uint32_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
-      store_word(buffer + length - 8 * index - 8, byte_swapped(words[index]));
+      store_word(buffer + (length - 8 * index - 8), byte_swapped(words[index]));
     }
   }
   if (has_quad) {

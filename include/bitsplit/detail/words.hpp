@@ -41,7 +41,8 @@ constexpr Magnitude shifted_down(Magnitude rest) noexcept {
 // its top bit exactly when a lower bit is set, with no carry into the next.
 struct BinaryDigits {
   template <typename Magnitude>
-  static constexpr DigitStep<Magnitude> step(Magnitude rest, std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                           std::uint32_t /*count*/) noexcept {
     const std::uint64_t kept =
         (static_cast<std::uint64_t>(rest & 0xffU) * each_byte) & 0x8040201008040201U;
     return {(((kept + 0x7f * each_byte) >> 7U) & each_byte) | zero_chars, shifted_down<8>(rest)};
@@ -53,7 +54,8 @@ struct BinaryDigits {
 // bytes.
 struct OctalDigits {
   template <typename Magnitude>
-  static constexpr DigitStep<Magnitude> step(Magnitude rest, std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                           std::uint32_t /*count*/) noexcept {
     auto word = static_cast<std::uint64_t>(rest & 0xffffffU);
     word = (word & 0xfffU) | ((word & 0xfff000U) << 20U);
     word = (word & 0x0000003f0000003fU) | ((word & 0x00000fc000000fc0U) << 10U);
@@ -67,7 +69,8 @@ struct OctalDigits {
 // the 39 that lie between '0' + 10 and 'a'.
 struct HexDigits {
   template <typename Magnitude>
-  static constexpr DigitStep<Magnitude> step(Magnitude rest, std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                           std::uint32_t /*count*/) noexcept {
     auto word = static_cast<std::uint64_t>(rest & 0xffffffffU);
     word = (word | (word << 16U)) & 0x0000ffff0000ffffU;
     word = (word | (word << 8U)) & 0x00ff00ff00ff00ffU;
@@ -83,7 +86,8 @@ struct HexDigits {
 // for n < 179, and no lane's product reaches the next lane.
 struct DecimalDigits {
   template <typename Magnitude>
-  static constexpr DigitStep<Magnitude> step(Magnitude rest, std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                           std::uint32_t /*count*/) noexcept {
     const auto low = static_cast<std::uint32_t>(rest % 100'000'000U);
     std::uint64_t word = (low % 10'000U) | (std::uint64_t{low / 10'000U} << 32U);
     const std::uint64_t hundreds = ((word * 5243) >> 19U) & 0x0000007f0000007fU;
@@ -102,7 +106,8 @@ struct AnyBaseDigits {
   Reciprocal reciprocal;
 
   template <typename Magnitude>
-  constexpr DigitStep<Magnitude> step(Magnitude rest, std::uint32_t count) const noexcept {
+  [[nodiscard]] constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                    std::uint32_t count) const noexcept {
     std::uint64_t word = 0;
     for (std::uint32_t index = 0; index < count && index < 8; ++index) {
       const Magnitude quotient = reciprocal.quotient(rest);
