@@ -252,17 +252,20 @@ constexpr Fault byte_swap_fault() {
   return {};
 }
 
-// The run-time division by each base against `/`, over the lowest and the
-// highest `span` 32-bit values (a wrong multiplier, shift or increment shows
-// at one end or the other) and the 64-bit values that must not take it.
+// The run-time division by each base and its square against `/`, over the
+// lowest and the highest `span` 32-bit values (a wrong multiplier, shift or
+// increment shows at one end or the other) and the 64-bit values that must
+// not take it.
 constexpr Fault reciprocal_fault(std::uint64_t span) {
   constexpr std::uint64_t top = std::numeric_limits<std::uint32_t>::max();
   for (std::uint32_t base = 2; base <= 36; ++base) {
-    const auto& reciprocal = bitsplit::detail::reciprocals[base];
-    for (std::uint64_t offset = 0; offset < span; ++offset) {
-      for (const std::uint64_t value : {offset, top - offset, top + 1 + offset * offset * 977}) {
-        if (reciprocal.quotient(value) != value / base) {
-          return bitsplit_test::fault("quotient", value, -1, static_cast<std::int32_t>(base));
+    const auto& [digit, pair] = bitsplit::detail::reciprocals[base];
+    for (const auto& reciprocal : {digit, pair}) {
+      for (std::uint64_t offset = 0; offset < span; ++offset) {
+        for (const std::uint64_t value : {offset, top - offset, top + 1 + offset * offset * 977}) {
+          if (reciprocal.quotient(value) != value / reciprocal.divisor) {
+            return bitsplit_test::fault("quotient", value, -1, reciprocal.divisor);
+          }
         }
       }
     }

@@ -98,20 +98,32 @@ struct DecimalDigits {
   }
 };
 
-// Any base from 2 to 36, a digit at a time by the base's reciprocal: only
-// the `count` digits asked for. Adding 118 to a digit sets its top bit
-// exactly for 10 to 35, which then get the 39 that lie between '0' + 10 and
-// 'a'.
+// Any base from 2 to 36, two digits at a time by the reciprocal of the
+// base's square, so that the chain of multiplies is half as long, and the
+// pair split by the base's: only the `count` digits asked for. Adding 118 to
+// a digit sets its top bit exactly for 10 to 35, which then get the 39 that
+// lie between '0' + 10 and 'a'.
 struct AnyBaseDigits {
-  Reciprocal reciprocal;
+  BaseReciprocals reciprocals;
 
   template <typename Magnitude>
   [[nodiscard]] constexpr DigitStep<Magnitude> step(Magnitude rest,
                                                     std::uint32_t count) const noexcept {
+    const std::uint32_t digits = count < 8 ? count : 8;
     std::uint64_t word = 0;
-    for (std::uint32_t index = 0; index < count && index < 8; ++index) {
-      const Magnitude quotient = reciprocal.quotient(rest);
-      word |= static_cast<std::uint64_t>(rest - quotient * reciprocal.base) << (8 * index);
+    std::uint32_t index = 0;
+    for (; index + 2 <= digits; index += 2) {
+      const Magnitude quotient = reciprocals.pair.quotient(rest);
+      const auto pair = static_cast<std::uint32_t>(rest - quotient * reciprocals.pair.divisor);
+      const std::uint32_t high = reciprocals.digit.quotient(pair);
+      const std::uint32_t low = pair - high * reciprocals.digit.divisor;
+      word |= std::uint64_t{low | (high << 8U)} << (8 * index);
+      rest = quotient;
+    }
+    if (index < digits) {
+      const Magnitude quotient = reciprocals.digit.quotient(rest);
+      word |= static_cast<std::uint64_t>(rest - quotient * reciprocals.digit.divisor)
+              << (8 * index);
       rest = quotient;
     }
     const std::uint64_t letters = ((word + 118 * each_byte) >> 7U) & each_byte;
