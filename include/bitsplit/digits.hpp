@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <span>
 #include <type_traits>
-#include <utility>
 
 #include "bitsplit/detail/convert.hpp"
 #include "bitsplit/detail/portable.hpp"
