@@ -29,8 +29,8 @@ std::int32_t folded(std::uint32_t raw, std::int32_t lowest, std::int32_t highest
 }
 
 template <typename T>
-bitsplit_test::Fault check(std::uint64_t bits, std::int32_t width, std::int32_t base) {
-  return bitsplit_test::check_against_oracle(static_cast<T>(bits), width, base);
+bitsplit_test::Fault check(std::uint64_t bits, const bitsplit::digit_format& format) {
+  return bitsplit_test::check_against_oracle(static_cast<T>(bits), format);
 }
 
 }  // namespace
@@ -49,13 +49,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::int32_t base = folded(take<std::uint32_t>(data + 12), -1, 38);
   const bitsplit_test::Fault fault = []<typename... Types>(bitsplit_test::TypeList<Types...>,
                                                            std::size_t type, std::uint64_t bits,
-                                                           std::int32_t width, std::int32_t base) {
+                                                           const bitsplit::digit_format& format) {
     bitsplit_test::Fault found;
     std::size_t index = 0;
-    static_cast<void>(
-        ((index++ == type && (found = check<Types>(bits, width, base), true)) || ...));
+    static_cast<void>(((index++ == type && (found = check<Types>(bits, format), true)) || ...));
     return found;
-  }(bitsplit_test::checked_types{}, data[16] % type_count, bits, width, base);
+  }(bitsplit_test::checked_types{}, data[16] % type_count, bits, {width, base});
   if (fault) {
     static_cast<void>(std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str()));
     std::abort();

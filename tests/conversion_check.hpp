@@ -11,12 +11,16 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <string>
 #include <type_traits>
 
 #include "bitsplit/digits.hpp"
 
 namespace bitsplit_test {
+
+using bitsplit::digit_format;
+using bitsplit::letter_case;
 
 inline constexpr char sentinel = '*';
 inline constexpr std::int32_t max_checked_width = 70;
@@ -31,14 +35,41 @@ constexpr char digit_char(std::int32_t digit) {
   return static_cast<char>(digit < 10 ? '0' + digit : 'a' + (digit - 10));
 }
 
+constexpr char in_case(char digit, letter_case letters) {
+  return letters == letter_case::upper && digit >= 'a' ? static_cast<char>(digit - 'a' + 'A')
+                                                       : digit;
+}
+
+constexpr bool is_digit_of(char character, std::int32_t base) {
+  for (std::int32_t digit = 0; digit < base; ++digit) {
+    if (character == digit_char(digit) ||
+        character == in_case(digit_char(digit), letter_case::upper)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The plain formats are the four-argument form's: lower case, no groups.
+constexpr bool is_plain(const digit_format& format) {
+  return format.letters == letter_case::lower && format.group == 0;
+}
+
+constexpr std::int32_t text_size(const digit_format& format) {
+  const std::int32_t width = std::max(format.width, 0);
+  return format.group > 0 && width > 0 ? width + (width - 1) / format.group : width;
+}
+
 template <typename T>
-constexpr bool is_refused(T value, std::int32_t base) {
+constexpr bool is_refused(T value, const digit_format& format) {
   if constexpr (std::is_signed_v<T>) {
     if (value < 0) {
       return true;
     }
   }
-  return base < 2 || base > 36;
+  return format.base < 2 || format.base > 36 || format.group < 0 ||
+         (format.group > 0 &&
+          (format.separator == '\0' || is_digit_of(format.separator, format.base)));
 }
 
 // The oracle: a plain division loop. `value` >= 0 and `base` in 2..36.
@@ -54,36 +85,47 @@ constexpr Digits digits_of(T value, std::int32_t base) {
 }
 
 template <typename T>
-constexpr Digits oracle_digits(T value, std::int32_t base) {
-  return is_refused(value, base) ? Digits{} : digits_of(value, base);
+constexpr Digits oracle_digits(T value, const digit_format& format) {
+  return is_refused(value, format) ? Digits{} : digits_of(value, format.base);
 }
 
 // What a call must leave behind: its result, and the bytes at index 0 to
-// width (index width is the terminator on success and untouched otherwise).
+// text_size(format) (the terminator's place, untouched on failure).
 struct Outcome {
   bool returns_buffer = false;
-  std::array<char, max_checked_width + 1> bytes{};
+  std::array<char, 2 * max_checked_width + 1> bytes{};
 };
 
 template <typename T>
-constexpr Outcome expected_outcome(T value, std::int32_t width, std::int32_t base,
-                                   const Digits& digits) {
-  const std::int32_t used = std::max(width, 0);
+constexpr Outcome expected_outcome(T value, const digit_format& format, const Digits& digits) {
+  const std::int32_t used = std::max(format.width, 0);
+  const std::int32_t size = text_size(format);
   Outcome outcome;
-  std::fill_n(outcome.bytes.begin(), used + 1, sentinel);
-  if (is_refused(value, base)) {
+  std::fill_n(outcome.bytes.begin(), size + 1, sentinel);
+  if (is_refused(value, format)) {
     return outcome;
   }
   outcome.returns_buffer = digits.count <= used;
-  for (std::int32_t index = 0; index < used; ++index) {
-    const std::int32_t from_right = used - 1 - index;
-    outcome.bytes[static_cast<std::size_t>(index)] =
-        !outcome.returns_buffer     ? digits.low_first[static_cast<std::size_t>(index)]
-        : from_right < digits.count ? digits.low_first[static_cast<std::size_t>(from_right)]
-                                    : '0';
+  const auto digit = [&](std::int32_t from_right) {
+    return in_case(
+        from_right < digits.count ? digits.low_first[static_cast<std::size_t>(from_right)] : '0',
+        format.letters);
+  };
+  if (format.group == 0 && !outcome.returns_buffer) {
+    // The low-order digits, least significant first.
+    for (std::int32_t index = 0; index < used; ++index) {
+      outcome.bytes[static_cast<std::size_t>(index)] = digit(index);
+    }
+    return outcome;
+  }
+  for (std::int32_t from_right = 0, place = size; from_right < used; ++from_right) {
+    if (format.group > 0 && from_right > 0 && from_right % format.group == 0) {
+      outcome.bytes[static_cast<std::size_t>(--place)] = format.separator;
+    }
+    outcome.bytes[static_cast<std::size_t>(--place)] = digit(from_right);
   }
   if (outcome.returns_buffer) {
-    outcome.bytes[static_cast<std::size_t>(used)] = '\0';
+    outcome.bytes[static_cast<std::size_t>(size)] = '\0';
   }
   return outcome;
 }
@@ -94,24 +136,29 @@ struct Fault {
   const char* what = nullptr;
   std::uint64_t value_bits = 0;
   bool value_is_signed = false;
-  std::int32_t width = 0;
-  std::int32_t base = 0;
+  digit_format format{};
   constexpr explicit operator bool() const { return what != nullptr; }
 };
 
 template <typename T>
-constexpr Fault fault(const char* what, T value, std::int32_t width, std::int32_t base) {
-  return {what, static_cast<std::uint64_t>(value), std::is_signed_v<T>, width, base};
+constexpr Fault fault(const char* what, T value, const digit_format& format) {
+  return {what, static_cast<std::uint64_t>(value), std::is_signed_v<T>, format};
 }
 
-// The routine under test: my_itoa for std::int32_t, which must be the same as
-// to_fixed_digits<std::int32_t>, and to_fixed_digits for the other types.
+// The routine under test: for a plain format my_itoa for std::int32_t, which
+// must be the same as to_fixed_digits<std::int32_t>, and the four-argument
+// to_fixed_digits for the other types; for any other, or when
+// `through_format`, the overload that takes the format.
 template <typename T>
-constexpr char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
+constexpr char* convert(T value, char* room, const digit_format& format, bool through_format) {
+  if (through_format || !is_plain(format)) {
+    return bitsplit::to_fixed_digits(
+        value, std::span<char>(room, static_cast<std::size_t>(text_size(format)) + 1), format);
+  }
   if constexpr (std::is_same_v<T, std::int32_t>) {
-    return bitsplit::my_itoa(value, buffer, width, base);
+    return bitsplit::my_itoa(value, room, format.width, format.base);
   } else {
-    return bitsplit::to_fixed_digits(value, buffer, width, base);
+    return bitsplit::to_fixed_digits(value, room, format.width, format.base);
   }
 }
 
@@ -139,35 +186,70 @@ constexpr bool same_bytes(const char* left, const char* right, std::int32_t coun
   return true;
 }
 
-// Converts into `room`, which the caller makes exactly max(width, 0) + 1 bytes
-// long so that any access past index width is caught, and compares the result
-// and every byte of `room` with `expected`.
+// Converts into `room`, which the caller makes exactly text_size(format) + 1
+// bytes long so that any access past the terminator's place is caught, and
+// compares the result and every byte of `room` with `expected`.
 template <typename T>
-constexpr Fault check_conversion(T value, std::int32_t width, std::int32_t base,
-                                 const Outcome& expected, char* room) {
-  const std::int32_t used = std::max(width, 0);
-  std::fill_n(room, used + 1, sentinel);
-  const char* result = convert(value, room, width, base);
+constexpr Fault check_conversion(T value, const digit_format& format, const Outcome& expected,
+                                 char* room, bool through_format = false) {
+  const std::int32_t size = text_size(format);
+  std::fill_n(room, size + 1, sentinel);
+  const char* result = convert(value, room, format, through_format);
   if (result != (expected.returns_buffer ? room : nullptr)) {
-    return fault(expected.returns_buffer ? "failed" : "did not fail", value, width, base);
+    return fault(expected.returns_buffer ? "failed" : "did not fail", value, format);
   }
-  if (same_bytes(room, expected.bytes.data(), used + 1)) {
+  if (same_bytes(room, expected.bytes.data(), size + 1)) {
     return {};
   }
-  return fault(
-      same_bytes(room, expected.bytes.data(), used) ? "wrong byte at index width" : "wrong digit",
-      value, width, base);
+  return fault(same_bytes(room, expected.bytes.data(), size)
+                   ? "wrong byte at the terminator's place"
+                   : "wrong digit",
+               value, format);
 }
 
 // The same with the oracle's answer, in a heap block of exactly the room the
 // contract allows: at compile time an access past it is an error, at run time
-// AddressSanitizer sees it.
+// AddressSanitizer sees it. A plain format is checked through both overloads
+// at run time; at compile time, where the steps are counted, through one.
 template <typename T>
-constexpr Fault check_against_oracle(T value, std::int32_t width, std::int32_t base) {
-  const Outcome expected = expected_outcome(value, width, base, oracle_digits(value, base));
-  char* room = new char[static_cast<std::size_t>(std::max(width, 0)) + 1];
-  const Fault fault = check_conversion(value, width, base, expected, room);
+constexpr Fault check_against_oracle(T value, const digit_format& format) {
+  const Outcome expected = expected_outcome(value, format, oracle_digits(value, format));
+  char* room = new char[static_cast<std::size_t>(text_size(format)) + 1];
+  Fault fault = check_conversion(value, format, expected, room);
+  if (!fault && is_plain(format) && !std::is_constant_evaluated()) {
+    fault = check_conversion(value, format, expected, room, true);
+  }
   delete[] room;
+  return fault;
+}
+
+// Letter cases, groups and separators that every value is also checked in:
+// groups shorter than, as long as and longer than the kernels' eight-digit
+// words, and a separator that is a digit of small bases only.
+inline constexpr std::array<digit_format, 6> checked_styles = {
+    digit_format{.letters = letter_case::upper},
+    digit_format{.group = 1},
+    digit_format{.letters = letter_case::upper, .group = 3, .separator = ','},
+    digit_format{.group = 4},
+    digit_format{.group = 8, .separator = 'z'},
+    digit_format{.letters = letter_case::upper, .group = 9, .separator = ' '},
+};
+
+// `style` at `width` and `base`.
+constexpr digit_format styled(digit_format style, std::int32_t width, std::int32_t base) {
+  style.width = width;
+  style.base = base;
+  return style;
+}
+
+// In the plain format, then in the first `style_count` styles.
+template <typename T>
+constexpr Fault check_in_styles(T value, std::int32_t width, std::int32_t base,
+                                std::size_t style_count) {
+  Fault fault = check_against_oracle(value, digit_format{width, base});
+  for (std::size_t style = 0; !fault && style < style_count; ++style) {
+    fault = check_against_oracle(value, styled(checked_styles[style], width, base));
+  }
   return fault;
 }
 
@@ -179,15 +261,21 @@ struct TypeList {};
 using checked_types = TypeList<int, unsigned, long long, unsigned long long, signed char,
                                unsigned char, short, unsigned short, long, unsigned long>;
 
-// "what: value V, width W, base B", to report a fault.
+// "what: value V, width W, base B[, upper case][, groups of G with 'S']", to
+// report a fault.
 inline std::string describe(const Fault& fault) {
   if (!fault) {
     return "no fault";
   }
+  const digit_format& format = fault.format;
   return std::string(fault.what) + ": value " +
          (fault.value_is_signed ? std::to_string(static_cast<long long>(fault.value_bits))
                                 : std::to_string(fault.value_bits)) +
-         ", width " + std::to_string(fault.width) + ", base " + std::to_string(fault.base);
+         ", width " + std::to_string(format.width) + ", base " + std::to_string(format.base) +
+         (format.letters == letter_case::upper ? ", upper case" : "") +
+         (format.group != 0 ? ", groups of " + std::to_string(format.group) + " with '" +
+                                  std::string(1, format.separator) + "'"
+                            : "");
 }
 
 // The longest a value of T can be in base 2, plus two: the widest width

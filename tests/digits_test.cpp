@@ -20,7 +20,6 @@ namespace {
 
 using bitsplit::my_itoa;
 using bitsplit::reverse_char;
-using bitsplit_test::check_against_oracle;
 using bitsplit_test::check_conversion;
 using bitsplit_test::Fault;
 using bitsplit_test::Outcome;
@@ -29,48 +28,47 @@ using bitsplit_test::sentinel;
 template <typename T>
 struct Case {
   T value{};
-  std::int32_t width = 0;
-  std::int32_t base = 0;
+  bitsplit::digit_format format;
   bool fits = false;
-  std::string_view written;  // The first `width` bytes after the call.
+  std::string_view written;  // The bytes before the terminator's place after the call.
 };
 
-constexpr std::string_view untouched = "****";
+constexpr std::string_view untouched = "*****";
 
 constexpr std::array<Case<std::int32_t>, 31> known_answers = {
-    Case<std::int32_t>{1'000'000, 32, 2, true, "00000000000011110100001001000000"},
-    Case<std::int32_t>{4, 4, 2, true, "0100"},
-    Case<std::int32_t>{1, 4, 2, true, "0001"},
-    Case<std::int32_t>{7, 3, 2, true, "111"},
-    Case<std::int32_t>{255, 3, 10, true, "255"},
-    Case<std::int32_t>{42, 5, 10, true, "00042"},
-    Case<std::int32_t>{0, 4, 2, true, "0000"},
-    Case<std::int32_t>{0, 4, 36, true, "0000"},
-    Case<std::int32_t>{0, 0, 10, true, ""},
-    Case<std::int32_t>{0, -3, 10, true, ""},
-    Case<std::int32_t>{255, 2, 16, true, "ff"},
-    Case<std::int32_t>{10, 1, 16, true, "a"},
-    Case<std::int32_t>{35, 1, 36, true, "z"},
-    Case<std::int32_t>{INT32_MAX, 10, 10, true, "2147483647"},
-    Case<std::int32_t>{INT32_MAX, 6, 36, true, "zik0zj"},
+    Case<std::int32_t>{1'000'000, {32, 2}, true, "00000000000011110100001001000000"},
+    Case<std::int32_t>{4, {4, 2}, true, "0100"},
+    Case<std::int32_t>{1, {4, 2}, true, "0001"},
+    Case<std::int32_t>{7, {3, 2}, true, "111"},
+    Case<std::int32_t>{255, {3, 10}, true, "255"},
+    Case<std::int32_t>{42, {5, 10}, true, "00042"},
+    Case<std::int32_t>{0, {4, 2}, true, "0000"},
+    Case<std::int32_t>{0, {4, 36}, true, "0000"},
+    Case<std::int32_t>{0, {0, 10}, true, ""},
+    Case<std::int32_t>{0, {-3, 10}, true, ""},
+    Case<std::int32_t>{255, {2, 16}, true, "ff"},
+    Case<std::int32_t>{10, {1, 16}, true, "a"},
+    Case<std::int32_t>{35, {1, 36}, true, "z"},
+    Case<std::int32_t>{INT32_MAX, {10, 10}, true, "2147483647"},
+    Case<std::int32_t>{INT32_MAX, {6, 36}, true, "zik0zj"},
     // Too long: the low-order digits, least significant first, unterminated.
-    Case<std::int32_t>{8, 3, 2, false, "000"},
-    Case<std::int32_t>{1000, 3, 10, false, "000"},
-    Case<std::int32_t>{1234, 2, 10, false, "43"},
-    Case<std::int32_t>{255, 1, 16, false, "f"},
-    Case<std::int32_t>{1'000'000, 16, 2, false, "0000001001000010"},
-    Case<std::int32_t>{1, 0, 10, false, ""},
-    Case<std::int32_t>{INT32_MAX, -1, 2, false, ""},
+    Case<std::int32_t>{8, {3, 2}, false, "000"},
+    Case<std::int32_t>{1000, {3, 10}, false, "000"},
+    Case<std::int32_t>{1234, {2, 10}, false, "43"},
+    Case<std::int32_t>{255, {1, 16}, false, "f"},
+    Case<std::int32_t>{1'000'000, {16, 2}, false, "0000001001000010"},
+    Case<std::int32_t>{1, {0, 10}, false, ""},
+    Case<std::int32_t>{INT32_MAX, {-1, 2}, false, ""},
     // Refused: nothing is written.
-    Case<std::int32_t>{-1, 4, 10, false, untouched},
-    Case<std::int32_t>{-5, 3, 10, false, untouched.substr(1)},
-    Case<std::int32_t>{INT32_MIN, 4, 2, false, untouched},
-    Case<std::int32_t>{5, 4, 0, false, untouched},
-    Case<std::int32_t>{0, 4, 1, false, untouched},
-    Case<std::int32_t>{5, 4, -2, false, untouched},
-    Case<std::int32_t>{5, 4, 37, false, untouched},
-    Case<std::int32_t>{0, 4, 37, false, untouched},
-    Case<std::int32_t>{5, 4, INT32_MIN, false, untouched},
+    Case<std::int32_t>{-1, {4, 10}, false, untouched.substr(1)},
+    Case<std::int32_t>{-5, {3, 10}, false, untouched.substr(2)},
+    Case<std::int32_t>{INT32_MIN, {4, 2}, false, untouched.substr(1)},
+    Case<std::int32_t>{5, {4, 0}, false, untouched.substr(1)},
+    Case<std::int32_t>{0, {4, 1}, false, untouched.substr(1)},
+    Case<std::int32_t>{5, {4, -2}, false, untouched.substr(1)},
+    Case<std::int32_t>{5, {4, 37}, false, untouched.substr(1)},
+    Case<std::int32_t>{0, {4, 37}, false, untouched.substr(1)},
+    Case<std::int32_t>{5, {4, INT32_MIN}, false, untouched.substr(1)},
 };
 
 constexpr std::string_view ones =
@@ -78,48 +76,72 @@ constexpr std::string_view ones =
 
 // The whole range of the other types, and what only they can hold.
 constexpr std::array<Case<std::uint32_t>, 4> unsigned_answers = {
-    Case<std::uint32_t>{0xdeadbeefU, 8, 16, true, "deadbeef"},
-    Case<std::uint32_t>{UINT32_MAX, 32, 2, true, ones.substr(32)},
-    Case<std::uint32_t>{UINT32_MAX, 10, 10, true, "4294967295"},
-    Case<std::uint32_t>{UINT32_MAX, 9, 10, false, "592769492"},
+    Case<std::uint32_t>{0xdeadbeefU, {8, 16}, true, "deadbeef"},
+    Case<std::uint32_t>{UINT32_MAX, {32, 2}, true, ones.substr(32)},
+    Case<std::uint32_t>{UINT32_MAX, {10, 10}, true, "4294967295"},
+    Case<std::uint32_t>{UINT32_MAX, {9, 10}, false, "592769492"},
 };
 constexpr std::array<Case<std::uint64_t>, 5> unsigned_64_answers = {
-    Case<std::uint64_t>{~std::uint64_t{0}, 64, 2, true, ones},
-    Case<std::uint64_t>{~std::uint64_t{0}, 20, 10, true, "18446744073709551615"},
-    Case<std::uint64_t>{~std::uint64_t{0}, 19, 10, false, "5161559073704476448"},
-    Case<std::uint64_t>{0xfedcba9876543210U, 17, 16, true, "0fedcba9876543210"},
-    Case<std::uint64_t>{~std::uint64_t{0}, 13, 36, true, "3w5e11264sgsf"},
+    Case<std::uint64_t>{~std::uint64_t{0}, {64, 2}, true, ones},
+    Case<std::uint64_t>{~std::uint64_t{0}, {20, 10}, true, "18446744073709551615"},
+    Case<std::uint64_t>{~std::uint64_t{0}, {19, 10}, false, "5161559073704476448"},
+    Case<std::uint64_t>{0xfedcba9876543210U, {17, 16}, true, "0fedcba9876543210"},
+    Case<std::uint64_t>{~std::uint64_t{0}, {13, 36}, true, "3w5e11264sgsf"},
 };
 constexpr std::array<Case<std::int64_t>, 3> signed_64_answers = {
-    Case<std::int64_t>{INT64_MAX, 22, 8, true, "0777777777777777777777"},
-    Case<std::int64_t>{INT64_MIN, 4, 10, false, untouched},
-    Case<std::int64_t>{-1, 4, 2, false, untouched},
+    Case<std::int64_t>{INT64_MAX, {22, 8}, true, "0777777777777777777777"},
+    Case<std::int64_t>{INT64_MIN, {4, 10}, false, untouched.substr(1)},
+    Case<std::int64_t>{-1, {4, 2}, false, untouched.substr(1)},
 };
 constexpr std::array<Case<std::int8_t>, 3> signed_8_answers = {
-    Case<std::int8_t>{127, 8, 2, true, "01111111"},
-    Case<std::int8_t>{-128, 4, 2, false, untouched},
-    Case<std::int8_t>{100, 2, 10, false, "00"},
+    Case<std::int8_t>{127, {8, 2}, true, "01111111"},
+    Case<std::int8_t>{-128, {4, 2}, false, untouched.substr(1)},
+    Case<std::int8_t>{100, {2, 10}, false, "00"},
+};
+// Letters and groups; too long, grouped digits come in order.
+constexpr auto upper = bitsplit::letter_case::upper;
+constexpr auto lower = bitsplit::letter_case::lower;
+constexpr std::array<Case<std::int64_t>, 19> format_answers = {
+    Case<std::int64_t>{
+        1'000'000, {32, 2, lower, 4}, true, "0000_0000_0000_1111_0100_0010_0100_0000"},
+    Case<std::int64_t>{0x001a2b3c4d5e, {12, 16, upper, 2, ':'}, true, "00:1A:2B:3C:4D:5E"},
+    Case<std::int64_t>{1'234'567, {9, 10, lower, 3, ','}, true, "001,234,567"},
+    Case<std::int64_t>{0xdeadbeef, {8, 16, upper}, true, "DEADBEEF"},
+    Case<std::int64_t>{1295, {3, 36, upper, 1, '.'}, true, "0.Z.Z"},
+    Case<std::int64_t>{42, {5, 10, lower, 8}, true, "00042"},
+    Case<std::int64_t>{42, {4, 10, lower, 4}, true, "0042"},
+    Case<std::int64_t>{0, {0, 10, lower, 3}, true, ""},
+    Case<std::int64_t>{5, {4, 10, lower, 2, 'a'}, true, "00a05"},
+    Case<std::int64_t>{5, {4, 9, lower, 2, '9'}, true, "00905"},
+    Case<std::int64_t>{5, {4, 10, lower, 0, '\0'}, true, "0005"},
+    Case<std::int64_t>{12'345, {4, 10, lower, 2, '.'}, false, "23.45"},
+    Case<std::int64_t>{0xabc, {2, 16, upper}, false, "CB"},
+    Case<std::int64_t>{1, {0, 10, lower, 2}, false, ""},
+    Case<std::int64_t>{5, {4, 10, lower, -1}, false, untouched.substr(1)},
+    Case<std::int64_t>{5, {4, 10, lower, 2, '\0'}, false, untouched},
+    Case<std::int64_t>{5, {4, 10, lower, 2, '9'}, false, untouched},
+    Case<std::int64_t>{5, {4, 11, lower, 2, 'A'}, false, untouched},
+    Case<std::int64_t>{-5, {4, 10, upper, 2}, false, untouched},
 };
 constexpr std::array<Case<std::uint16_t>, 2> unsigned_16_answers = {
-    Case<std::uint16_t>{65535, 4, 16, true, "ffff"},
-    Case<std::uint16_t>{65535, 4, 36, true, "1ekf"},
+    Case<std::uint16_t>{65535, {4, 16}, true, "ffff"},
+    Case<std::uint16_t>{65535, {4, 36}, true, "1ekf"},
 };
 
 // Checks each case against its literal answer, and the oracle against it too,
 // since the sweep below trusts the oracle.
 template <typename T, std::size_t size>
 constexpr Fault known_answer_fault(const std::array<Case<T>, size>& cases) {
-  for (const auto& [value, width, base, fits, written] : cases) {
+  for (const auto& [value, format, fits, written] : cases) {
     Outcome expected{fits, {}};
     std::copy(written.begin(), written.end(), expected.bytes.begin());
     expected.bytes[written.size()] = fits ? '\0' : sentinel;
-    if (bitsplit_test::expected_outcome(value, width, base,
-                                        bitsplit_test::oracle_digits(value, base))
+    if (bitsplit_test::expected_outcome(value, format, bitsplit_test::oracle_digits(value, format))
             .bytes != expected.bytes) {
-      return bitsplit_test::fault("the oracle disagrees with the known answer", value, width, base);
+      return bitsplit_test::fault("the oracle disagrees with the known answer", value, format);
     }
-    std::array<char, bitsplit_test::max_checked_width + 1> room{};
-    if (const Fault fault = check_conversion(value, width, base, expected, room.data())) {
+    std::array<char, 2 * bitsplit_test::max_checked_width + 1> room{};
+    if (const Fault fault = check_conversion(value, format, expected, room.data())) {
       return fault;
     }
   }
@@ -130,7 +152,8 @@ constexpr Fault known_answer_fault() {
   for (const Fault fault :
        {known_answer_fault(known_answers), known_answer_fault(unsigned_answers),
         known_answer_fault(unsigned_64_answers), known_answer_fault(signed_64_answers),
-        known_answer_fault(signed_8_answers), known_answer_fault(unsigned_16_answers)}) {
+        known_answer_fault(signed_8_answers), known_answer_fault(unsigned_16_answers),
+        known_answer_fault(format_answers)}) {
     if (fault) {
       return fault;
     }
@@ -167,9 +190,9 @@ constexpr Fault sized_buffer_fault() {
 
 // Values on both sides of each power of `base`, the ends of T's range, and
 // every width from -1 to two past the longest value of T, or only the widths
-// at the edges.
+// at the edges; in the plain format and the first `style_count` styles.
 template <typename T>
-constexpr Fault boundary_fault(std::int32_t base, bool every_width = true) {
+constexpr Fault boundary_fault(std::int32_t base, bool every_width, std::size_t style_count) {
   constexpr T max = std::numeric_limits<T>::max();
   std::array<T, 200> values{0, 1, max - 1, max, std::numeric_limits<T>::min(), T(-1)};
   std::size_t count = 6;
@@ -186,7 +209,7 @@ constexpr Fault boundary_fault(std::int32_t base, bool every_width = true) {
     }
   }
   for (std::size_t index = 0; index < count; ++index) {
-    const std::int32_t length = bitsplit_test::oracle_digits(values[index], base).count;
+    const std::int32_t length = bitsplit_test::digits_of(values[index], base).count;
     for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
       // With only the edges, widths around the value's length and the widest.
       const bool edge = width <= 0 || (width >= length - 1 && width <= length + 1) ||
@@ -194,7 +217,8 @@ constexpr Fault boundary_fault(std::int32_t base, bool every_width = true) {
       if (!every_width && !edge) {
         continue;
       }
-      if (const Fault fault = check_against_oracle(values[index], width, base)) {
+      if (const Fault fault =
+              bitsplit_test::check_in_styles(values[index], width, base, style_count)) {
         return fault;
       }
     }
@@ -205,7 +229,7 @@ constexpr Fault boundary_fault(std::int32_t base, bool every_width = true) {
 template <typename T>
 constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) {
   for (std::int32_t base = first_base; base <= last_base; ++base) {
-    if (const Fault fault = boundary_fault<T>(base)) {
+    if (const Fault fault = boundary_fault<T>(base, true, bitsplit_test::checked_styles.size())) {
       return fault;
     }
   }
@@ -264,7 +288,7 @@ constexpr Fault reciprocal_fault(std::uint64_t span) {
       for (std::uint64_t offset = 0; offset < span; ++offset) {
         for (const std::uint64_t value : {offset, top - offset, top + 1 + offset * offset * 977}) {
           if (reciprocal.quotient(value) != value / reciprocal.divisor) {
-            return bitsplit_test::fault("quotient", value, -1, reciprocal.divisor);
+            return bitsplit_test::fault("quotient", value, {-1, reciprocal.divisor});
           }
         }
       }
@@ -274,10 +298,11 @@ constexpr Fault reciprocal_fault(std::uint64_t span) {
 }
 
 // One evaluation a base and type, so that none reaches the compilers' step
-// limits. The other types, at compile time, in four bases and at the edge
-// widths only; at run time in every base and width.
-template <typename T, std::int32_t base, bool every_width = true>
-constexpr bool boundaries_hold = !boundary_fault<T>(base, every_width);
+// limits. std::int32_t in every base and width; in four bases at the edge
+// widths, the styles too, and the other types at those in plain format. At
+// run time, every type in every base, width and style.
+template <typename T, std::int32_t base, bool every_width = true, std::size_t style_count = 0>
+constexpr bool boundaries_hold = !boundary_fault<T>(base, every_width, style_count);
 
 static_assert(!known_answer_fault());
 static_assert(!sized_buffer_fault());
@@ -287,6 +312,9 @@ static_assert(!reciprocal_fault(512));
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
   return (boundaries_hold<std::int32_t, 2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
+static_assert([]<std::int32_t... base>(std::integer_sequence<std::int32_t, base...>) {
+  return (boundaries_hold<std::int32_t, base, false, bitsplit_test::checked_styles.size()> && ...);
+}(std::integer_sequence<std::int32_t, 10, 16>{}));
 static_assert([]<typename... Types>(bitsplit_test::TypeList<std::int32_t, Types...>) {
   return ((boundaries_hold<Types, 2, false> && boundaries_hold<Types, 10, false> &&
            boundaries_hold<Types, 16, false> && boundaries_hold<Types, 36, false>)&&...);

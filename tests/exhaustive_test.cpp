@@ -63,14 +63,14 @@ class GuardedPage {
 };
 
 template <typename T>
-Fault check(const GuardedPage& page, T value, std::int32_t width, std::int32_t base,
+Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& format,
             const Digits& digits) {
-  char* room = page.room(width);
+  char* room = page.room(bitsplit_test::text_size(format));
   room[-1] = bitsplit_test::sentinel;
   Fault fault = bitsplit_test::check_conversion(
-      value, width, base, bitsplit_test::expected_outcome(value, width, base, digits), room);
+      value, format, bitsplit_test::expected_outcome(value, format, digits), room);
   if (!fault && room[-1] != bitsplit_test::sentinel) {
-    fault = bitsplit_test::fault("wrote before the buffer", value, width, base);
+    fault = bitsplit_test::fault("wrote before the buffer", value, format);
   }
   return fault;
 }
@@ -105,15 +105,15 @@ Fault check_every_value_from(std::int32_t first, std::int32_t last) {
     for (std::size_t index = 0; index < digits.size(); ++index) {
       const std::int32_t base = exhaustive_bases[index];
       const std::int32_t needed = digits[index].count;
-      Fault fault = check(page, value, needed, base, digits[index]);
+      Fault fault = check(page, value, {needed, base}, digits[index]);
       if (!fault && needed > 0) {
-        fault = check(page, value, needed - 1, base, digits[index]);
+        fault = check(page, value, {needed - 1, base}, digits[index]);
       }
       if (fault) {
         return fault;
       }
     }
-    if (const Fault fault = check(page, value, 32, 2, digits[0])) {
+    if (const Fault fault = check(page, value, {32, 2}, digits[0])) {
       return fault;
     }
     if (value == last) {
@@ -138,10 +138,17 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
       const auto random = static_cast<Bits>(generator());
       const auto value =
           static_cast<T>(bits == 0 ? Bits{0} : static_cast<Bits>(random >> (bits_in_type - bits)));
-      const Digits digits = bitsplit_test::oracle_digits(value, base);
+      const Digits digits = bitsplit_test::digits_of(value, base);
       for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
-        if (const Fault fault = check(page, value, width, base, digits)) {
-          return fault;
+        // Plain, and in one of the styles in turn.
+        const auto style =
+            bitsplit_test::checked_styles[(sample + static_cast<std::uint32_t>(width + 1)) %
+                                          bitsplit_test::checked_styles.size()];
+        for (const bitsplit::digit_format& format :
+             {bitsplit::digit_format{width, base}, bitsplit_test::styled(style, width, base)}) {
+          if (const Fault fault = check(page, value, format, digits)) {
+            return fault;
+          }
         }
       }
     }

@@ -55,10 +55,103 @@ BITSPLIT_ALWAYS_INLINE constexpr void reverse_char(char* buffer, std::uint32_t l
   detail::reverse_bytewise(buffer, length);
 }
 
+// The case of the digits 10 to 35: 'a' to 'z' or 'A' to 'Z'.
+enum class letter_case { lower, upper };
+
+// How to_fixed_digits writes a value, for the overload that takes it. Built
+// with designated initialisers: {.width = 32, .base = 2, .group = 4}.
+struct digit_format {
+  std::int32_t width = 0;  // Digits, not counting separators.
+  std::int32_t base = 10;
+  letter_case letters = letter_case::lower;
+  std::int32_t group = 0;  // Digits per group, counted from the right; 0: no separators.
+  char separator = '_';    // Between each two groups.
+};
+
+// The characters that a conversion with `format` writes, the terminator not
+// counted: the width (0 when it is 0 or less), plus one separator between
+// each two groups when `format.group` is above 0.
+constexpr std::size_t formatted_size(const digit_format& format) noexcept {
+  const std::size_t digits = format.width > 0 ? static_cast<std::size_t>(format.width) : 0;
+  return format.group > 0 && digits > 0
+             ? digits + (digits - 1) / static_cast<std::size_t>(format.group)
+             : digits;
+}
+
 namespace detail {
 
 constexpr bool has_room(std::span<char> buffer, std::int32_t width) noexcept {
   return buffer.size() > (width > 0 ? static_cast<std::size_t>(width) : 0);
+}
+
+constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
+  const auto is_among = [&](char first, std::int32_t value_of_first) {
+    return character >= first && character - first + value_of_first < base;
+  };
+  return (character <= '9' && is_among('0', 0)) || (character <= 'z' && is_among('a', 10)) ||
+         (character <= 'Z' && is_among('A', 10));
+}
+
+// Whether the base, the group and the separator make a format that can be
+// read back: no separator that could pass for a digit or end the string.
+constexpr bool is_usable(const digit_format& format) noexcept {
+  return format.base >= 2 && format.base <= max_base && format.group >= 0 &&
+         (format.group == 0 ||
+          (format.separator != '\0' && !is_digit_of(format.separator, format.base)));
+}
+
+template <digit_integer T>
+constexpr bool is_negative(T value) noexcept {
+  if constexpr (std::is_signed_v<T>) {
+    return value < 0;
+  } else {
+    return false;
+  }
+}
+
+// A value that is not negative, in the unsigned type the kernels take, so
+// that unsigned arithmetic is exact and cheaper.
+template <digit_integer T>
+constexpr auto magnitude_of(T value) noexcept {
+  using Magnitude = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
+  return static_cast<Magnitude>(static_cast<std::make_unsigned_t<T> >(value));
+}
+
+constexpr std::uint32_t letter_gap_of(letter_case letters) noexcept {
+  return letters == letter_case::upper ? upper_letter_gap : lower_letter_gap;
+}
+
+// `base` is in 2..36.
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, std::uint32_t count,
+                                               std::uint32_t base,
+                                               std::uint32_t letter_gap) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    return convert_at_run_time(value, buffer, count, base, letter_gap);
+  }
+#endif
+  return convert_portably(value, buffer, count, base, letter_gap);
+}
+
+// The same with `separator` between groups of `group` (at least 1) digits,
+// for a `count` of at least 1.
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* buffer,
+                                                       std::uint32_t count, std::uint32_t base,
+                                                       std::uint32_t letter_gap,
+                                                       std::uint32_t group,
+                                                       char separator) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    return convert_grouped_at_run_time(value, buffer, count, base, letter_gap, group, separator);
+  }
+#endif
+  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator);
+}
+
+constexpr std::uint32_t count_of(std::int32_t width) noexcept {
+  return width > 0 ? static_cast<std::uint32_t>(width) : 0;
 }
 
 }  // namespace detail
@@ -87,24 +180,11 @@ template <digit_integer T>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(T value, char* buffer,
                                                                      std::int32_t width,
                                                                      std::int32_t base) noexcept {
-  if (buffer == nullptr || base < 2 || base > detail::max_base) {
+  if (buffer == nullptr || base < 2 || base > detail::max_base || detail::is_negative(value)) {
     return nullptr;
   }
-  if constexpr (std::is_signed_v<T>) {
-    if (value < 0) {
-      return nullptr;
-    }
-  }
-  // Non-negative from here on, so unsigned arithmetic is exact and cheaper.
-  using Magnitude = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
-  const auto magnitude = static_cast<Magnitude>(static_cast<std::make_unsigned_t<T> >(value));
-  const std::uint32_t count = width > 0 ? static_cast<std::uint32_t>(width) : 0;
-#ifndef BITSPLIT_PORTABLE
-  if (!std::is_constant_evaluated()) {
-    return detail::convert_at_run_time(magnitude, buffer, count, static_cast<std::uint32_t>(base));
-  }
-#endif
-  return detail::convert_portably(magnitude, buffer, count, static_cast<std::uint32_t>(base));
+  return detail::convert(detail::magnitude_of(value), buffer, detail::count_of(width),
+                         static_cast<std::uint32_t>(base), detail::lower_letter_gap);
 }
 
 // The same, into `buffer`, which knows its size: returns null and writes
@@ -117,6 +197,49 @@ template <digit_integer T>
                                                                      std::int32_t base) noexcept {
   return detail::has_room(buffer, width) ? to_fixed_digits(value, buffer.data(), width, base)
                                          : nullptr;
+}
+
+// Writes `value` into `buffer` as `format` asks: `format.width` digits in
+// `format.base`, as the overload above does, with the digits 10 to 35 as 'A'
+// to 'Z' when `format.letters` is letter_case::upper and, when `format.group`
+// is above 0, `format.separator` between each two groups of `format.group`
+// digits, counted from the right. The terminator follows at index
+// formatted_size(format). Returns `buffer.data()`.
+//
+//   {.width = 32, .base = 2, .group = 4} gives, for 1'000'000,
+//     "0000_0000_0000_1111_0100_0010_0100_0000";
+//   {.width = 12, .base = 16, .letters = letter_case::upper, .group = 2,
+//    .separator = ':'} gives "00:1A:2B:3C:4D:5E" for 0x001a2b3c4d5e.
+//
+// Returns null and writes nothing when `buffer` holds fewer than
+// formatted_size(format) + 1 characters, `value` is negative, the base is
+// outside 2 to 36, `group` is negative, or `group` is above 0 and the
+// separator is '\0' or a digit of the base in either case.
+//
+// Returns null when `value` has more digits than the width, and writes
+// nothing past index formatted_size(format). The caller must treat the
+// buffer as holding no result; what it holds then:
+// - without groups, the first `width` characters are the value's low-order
+//   digits, least significant first, as the overload above leaves them;
+// - with groups, the first formatted_size(format) characters are the
+//   value's low-order digits, most significant first and grouped: what a
+//   value of only those digits gives, without the terminator.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(
+    T value, std::span<char> buffer, const digit_format& format) noexcept {
+  if (buffer.size() <= formatted_size(format) || !detail::is_usable(format) ||
+      detail::is_negative(value)) {
+    return nullptr;
+  }
+  const std::uint32_t count = detail::count_of(format.width);
+  const auto base = static_cast<std::uint32_t>(format.base);
+  const std::uint32_t letter_gap = detail::letter_gap_of(format.letters);
+  if (format.group == 0 || count == 0) {
+    return detail::convert(detail::magnitude_of(value), buffer.data(), count, base, letter_gap);
+  }
+  return detail::convert_grouped(detail::magnitude_of(value), buffer.data(), count, base,
+                                 letter_gap, static_cast<std::uint32_t>(format.group),
+                                 format.separator);
 }
 
 // to_fixed_digits for std::int32_t, the routine's first form: the pointer

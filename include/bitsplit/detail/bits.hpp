@@ -70,6 +70,15 @@ inline void store_low_byte_first(char* target, Word word) noexcept {
   store_word(target, word);
 }
 
+// Stores `word` most significant byte first, whatever the byte order.
+template <typename Word>
+inline void store_high_byte_first(char* target, Word word) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    word = byte_swapped(word);
+  }
+  store_word(target, word);
+}
+
 }  // namespace bitsplit::detail
 
 #endif  // BITSPLIT_DETAIL_BITS_HPP

@@ -2,8 +2,10 @@
 #define BITSPLIT_DETAIL_CONVERT_HPP
 
 // The conversion of a magnitude (std::uint32_t or std::uint64_t) at run
-// time and in plain code, each ending in one call to reverse_char.
+// time and in plain code. Without groups each ends in one call to
+// reverse_char; with groups the digits go straight to their places.
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -103,52 +105,173 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_in_family(const Family& family, Magn
   return convert_out_of_line(family, value, buffer, count);
 }
 
-// The one list of the bases with a word kernel of their own.
-template <typename Magnitude>
-BITSPLIT_ALWAYS_INLINE inline char* convert_in_base(Magnitude value, char* buffer,
-                                                    std::uint32_t count,
-                                                    std::uint32_t base) noexcept {
+// Calls `visit` with the kernel of `base`'s family: the one list of the bases
+// with a word kernel of their own. `base` is in 2..36.
+template <typename Visit>
+BITSPLIT_ALWAYS_INLINE inline auto visit_family(std::uint32_t base, std::uint32_t letter_gap,
+                                                const Visit& visit) noexcept {
   switch (base) {
     case 2:
-      return convert_in_family(BinaryDigits{}, value, buffer, count);
+      return visit(BinaryDigits{});
     case 8:
-      return convert_in_family(OctalDigits{}, value, buffer, count);
+      return visit(OctalDigits{});
     case 10:
-      return convert_in_family(DecimalDigits{}, value, buffer, count);
+      return visit(DecimalDigits{});
     case 16:
-      return convert_in_family(HexDigits{}, value, buffer, count);
+      return visit(HexDigits{letter_gap});
     default:
-      return convert_in_family(AnyBaseDigits{reciprocals[base]}, value, buffer, count);
+      return visit(AnyBaseDigits{reciprocals[base], letter_gap});
   }
+}
+
+template <typename Magnitude>
+struct ConvertInFamily {
+  Magnitude value;
+  char* buffer;
+  std::uint32_t count;
+
+  template <typename Family>
+  BITSPLIT_ALWAYS_INLINE char* operator()(const Family& family) const noexcept {
+    return convert_in_family(family, value, buffer, count);
+  }
+};
+
+template <typename Magnitude>
+// NOLINTNEXTLINE(readability-non-const-parameter): the visitor writes through `buffer`.
+BITSPLIT_ALWAYS_INLINE inline char* convert_in_base(Magnitude value, char* buffer,
+                                                    std::uint32_t count, std::uint32_t base,
+                                                    std::uint32_t letter_gap) noexcept {
+  return visit_family(base, letter_gap, ConvertInFamily<Magnitude>{value, buffer, count});
 }
 
 // Out of line for a base known only at run time: one switch serves every
 // such call, and it jumps straight to its family's conversion.
 template <typename Magnitude>
 BITSPLIT_NOINLINE char* convert_out_of_line(Magnitude value, char* buffer, std::uint32_t count,
-                                            std::uint32_t base) noexcept {
-  return convert_in_base(value, buffer, count, base);
+                                            std::uint32_t base, std::uint32_t letter_gap) noexcept {
+  return convert_in_base(value, buffer, count, base, letter_gap);
 }
 
-// `base` is in 2..36.
 template <typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline char* convert_at_run_time(Magnitude value, char* buffer,
-                                                        std::uint32_t count,
-                                                        std::uint32_t base) noexcept {
-  if (BITSPLIT_IS_KNOWN(base)) {
-    return convert_in_base(value, buffer, count, base);
+                                                        std::uint32_t count, std::uint32_t base,
+                                                        std::uint32_t letter_gap) noexcept {
+  if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap)) {
+    return convert_in_base(value, buffer, count, base, letter_gap);
   }
-  return convert_out_of_line(value, buffer, count, base);
+  return convert_out_of_line(value, buffer, count, base, letter_gap);
 }
 
 // Least significant digit first; once the value runs out the same loop
 // writes the zero fill.
 template <typename Magnitude>
 constexpr char* convert_portably(Magnitude value, char* buffer, std::uint32_t count,
-                                 std::uint32_t base) noexcept {
-  return write_low_digits_portably(value, buffer, count, base) == 0
+                                 std::uint32_t base, std::uint32_t letter_gap) noexcept {
+  return write_low_digits_portably(value, buffer, count, base, digit_chars_for(letter_gap)) == 0
              ? terminate_and_reverse(buffer, count)
              : nullptr;
+}
+
+// Where a grouped conversion of `count` (at least 1) digits puts its
+// terminator.
+constexpr std::uint32_t grouped_size(std::uint32_t count, std::uint32_t group) noexcept {
+  return count + (count - 1) / group;
+}
+
+// Grouped digits go straight to their places, right to left and in order, so
+// that no reversal has to move them past the separators.
+template <typename Magnitude>
+constexpr char* convert_grouped_portably(Magnitude value, char* buffer, std::uint32_t count,
+                                         std::uint32_t base, std::uint32_t letter_gap,
+                                         std::uint32_t group, char separator) noexcept {
+  const std::uint32_t size = grouped_size(count, group);
+  if (write_grouped_digits_portably(value, buffer + size, count, base, digit_chars_for(letter_gap),
+                                    group, separator) != 0) {
+    return nullptr;
+  }
+  buffer[size] = '\0';
+  return buffer;
+}
+
+// Stores the low `length` (1 to 8) bytes of `word`, the least significant
+// last, to end just before `end`. With 8 bytes of room one store does it; the
+// bytes it also writes before them are left for the next store.
+inline void store_run_before(char* end, std::uint32_t length, std::uint64_t word,
+                             std::ptrdiff_t room) noexcept {
+  if (room >= 8) {
+    store_high_byte_first(end - 8, word);
+    return;
+  }
+  for (std::uint32_t index = 0; index < length; ++index) {
+    end[-1 - static_cast<std::ptrdiff_t>(index)] = static_cast<char>(word >> (8 * index));
+  }
+}
+
+// Writes what convert_grouped_portably does, a word of digits at a time, and
+// returns whether that is all of the value's digits.
+template <typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline bool write_grouped_in_words(const Family& family, Magnitude value,
+                                                          char* buffer, std::uint32_t count,
+                                                          std::uint32_t group,
+                                                          char separator) noexcept {
+  char* end = buffer + grouped_size(count, group);
+  Magnitude rest = value;
+  std::uint32_t to_separator = group;
+  bool fits = true;
+  for (std::uint32_t left = count; left > 0;) {
+    const std::uint32_t digits = left < 8 ? left : 8;
+    const DigitStep<Magnitude> step = family.step(rest, digits);
+    if (digits < 8) {
+      fits = (step.word >> (8 * digits)) == (zero_chars >> (8 * digits));
+    }
+    rest = step.rest;
+    left -= digits;
+    std::uint64_t word = step.word;
+    for (std::uint32_t in_word = digits;;) {
+      if (to_separator == 0) {
+        *--end = separator;
+        to_separator = group;
+      }
+      const std::uint32_t run = in_word < to_separator ? in_word : to_separator;
+      store_run_before(end, run, word, end - buffer);
+      end -= run;
+      to_separator -= run;
+      in_word -= run;
+      if (in_word == 0) {
+        break;
+      }
+      word >>= 8 * run;  // run < 8 here, as digits were left over.
+    }
+  }
+  return fits && rest == 0;
+}
+
+template <typename Magnitude>
+struct WriteGroupedInFamily {
+  Magnitude value;
+  char* buffer;
+  std::uint32_t count;
+  std::uint32_t group;
+  char separator;
+
+  template <typename Family>
+  BITSPLIT_ALWAYS_INLINE bool operator()(const Family& family) const noexcept {
+    return write_grouped_in_words(family, value, buffer, count, group, separator);
+  }
+};
+
+// Out of line, whatever the compiler knows: grouping is a loop over runs.
+template <typename Magnitude>
+BITSPLIT_NOINLINE char* convert_grouped_at_run_time(Magnitude value, char* buffer,
+                                                    std::uint32_t count, std::uint32_t base,
+                                                    std::uint32_t letter_gap, std::uint32_t group,
+                                                    char separator) noexcept {
+  if (!visit_family(base, letter_gap,
+                    WriteGroupedInFamily<Magnitude>{value, buffer, count, group, separator})) {
+    return nullptr;
+  }
+  buffer[grouped_size(count, group)] = '\0';
+  return buffer;
 }
 
 }  // namespace bitsplit::detail

@@ -12,14 +12,24 @@
 namespace bitsplit::detail {
 
 inline constexpr std::int32_t max_base = 36;
-inline constexpr std::string_view digit_chars = "0123456789abcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view lower_digit_chars = "0123456789abcdefghijklmnopqrstuvwxyz";
+inline constexpr std::string_view upper_digit_chars = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+
+// How far the letters lie past the character after '9' ('0' + 10): the word
+// kernels add it to each digit of 10 or more.
+inline constexpr std::uint32_t lower_letter_gap = 'a' - '0' - 10;
+inline constexpr std::uint32_t upper_letter_gap = 'A' - '0' - 10;
+
+constexpr std::string_view digit_chars_for(std::uint32_t letter_gap) noexcept {
+  return letter_gap == upper_letter_gap ? upper_digit_chars : lower_digit_chars;
+}
 
 // Writes the low `count` digits of `rest` in `base`, least significant first,
 // and returns what is left of `rest`. `Base` is std::uint32_t, or an
 // std::integral_constant so that the divisions become shifts or multiplies.
 template <typename Magnitude, typename Base>
-constexpr Magnitude write_low_digits(Magnitude rest, char* buffer, std::uint32_t count,
-                                     Base base) noexcept {
+constexpr Magnitude write_low_digits(Magnitude rest, char* buffer, std::uint32_t count, Base base,
+                                     std::string_view digit_chars) noexcept {
   for (std::uint32_t index = 0; index < count; ++index) {
     buffer[index] = digit_chars[static_cast<std::size_t>(rest % base)];
     rest /= base;
@@ -33,19 +43,38 @@ inline constexpr std::integral_constant<std::uint32_t, base> fixed_base{};
 // The same, with the common bases fixed at compile time.
 template <typename Magnitude>
 constexpr Magnitude write_low_digits_portably(Magnitude rest, char* buffer, std::uint32_t count,
-                                              std::uint32_t base) noexcept {
+                                              std::uint32_t base,
+                                              std::string_view digit_chars) noexcept {
   switch (base) {
     case 2:
-      return write_low_digits(rest, buffer, count, fixed_base<2>);
+      return write_low_digits(rest, buffer, count, fixed_base<2>, digit_chars);
     case 8:
-      return write_low_digits(rest, buffer, count, fixed_base<8>);
+      return write_low_digits(rest, buffer, count, fixed_base<8>, digit_chars);
     case 10:
-      return write_low_digits(rest, buffer, count, fixed_base<10>);
+      return write_low_digits(rest, buffer, count, fixed_base<10>, digit_chars);
     case 16:
-      return write_low_digits(rest, buffer, count, fixed_base<16>);
+      return write_low_digits(rest, buffer, count, fixed_base<16>, digit_chars);
     default:
-      return write_low_digits(rest, buffer, count, base);
+      return write_low_digits(rest, buffer, count, base, digit_chars);
   }
+}
+
+// Writes the low `count` (at least 1) digits of `rest` in order, with
+// `separator` between groups of `group` counted from the right, so that the
+// last character lands just before `end`, and returns what is left of `rest`.
+template <typename Magnitude>
+constexpr Magnitude write_grouped_digits_portably(Magnitude rest, char* end, std::uint32_t count,
+                                                  std::uint32_t base, std::string_view digit_chars,
+                                                  std::uint32_t group, char separator) noexcept {
+  for (std::uint32_t index = 0, in_group = 0; index < count; ++index, ++in_group) {
+    if (in_group == group) {
+      *--end = separator;
+      in_group = 0;
+    }
+    *--end = digit_chars[static_cast<std::size_t>(rest % base)];
+    rest /= base;
+  }
+  return rest;
 }
 
 // Swaps characters from both ends inwards.

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
 
 namespace bitsplit::detail {
@@ -66,17 +67,20 @@ struct OctalDigits {
 
 // The low 32 bits as eight base-16 digits, spread to bytes in the same way.
 // Adding 6 to a digit carries into bit 4 exactly for 10 to 15, which then get
-// the 39 that lie between '0' + 10 and 'a'.
+// the letter gap (lower_letter_gap or upper_letter_gap): one multiply either
+// way, so that upper case costs what lower case does.
 struct HexDigits {
+  std::uint64_t letter_gap = lower_letter_gap;
+
   template <typename Magnitude>
-  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                           std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] constexpr DigitStep<Magnitude> step(Magnitude rest,
+                                                    std::uint32_t /*count*/) const noexcept {
     auto word = static_cast<std::uint64_t>(rest & 0xffffffffU);
     word = (word | (word << 16U)) & 0x0000ffff0000ffffU;
     word = (word | (word << 8U)) & 0x00ff00ff00ff00ffU;
     word = (word | (word << 4U)) & 0x0f0f0f0f0f0f0f0fU;
     const std::uint64_t letters = ((word + 6 * each_byte) >> 4U) & each_byte;
-    return {word + zero_chars + 39 * letters, shifted_down<32>(rest)};
+    return {word + zero_chars + letter_gap * letters, shifted_down<32>(rest)};
   }
 };
 
@@ -101,10 +105,11 @@ struct DecimalDigits {
 // Any base from 2 to 36, two digits at a time by the reciprocal of the
 // base's square, so that the chain of multiplies is half as long, and the
 // pair split by the base's: only the `count` digits asked for. Adding 118 to
-// a digit sets its top bit exactly for 10 to 35, which then get the 39 that
-// lie between '0' + 10 and 'a'.
+// a digit sets its top bit exactly for 10 to 35, which then get the letter
+// gap.
 struct AnyBaseDigits {
   BaseReciprocals reciprocals;
+  std::uint64_t letter_gap = lower_letter_gap;
 
   template <typename Magnitude>
   [[nodiscard]] constexpr DigitStep<Magnitude> step(Magnitude rest,
@@ -127,7 +132,7 @@ struct AnyBaseDigits {
       rest = quotient;
     }
     const std::uint64_t letters = ((word + 118 * each_byte) >> 7U) & each_byte;
-    return {word + zero_chars + 39 * letters, rest};
+    return {word + zero_chars + letter_gap * letters, rest};
   }
 };
 
