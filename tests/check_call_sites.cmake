@@ -4,13 +4,15 @@
 # - constant.cpp: no call and no indirect jump (no switch on width or base),
 #   no function but the four, and at most 2 KB of code and read-only data;
 # - run_time.cpp: at most 8 KB;
-# - small_buffer.cpp: no warning at -O2 -Wall -Wextra.
+# - small_buffer.cpp: no warning at -O2 -Wall -Wextra -Wpedantic, in strict
+#   and in GNU mode (where the standard library counts __int128 as integral).
 
 set(compile ${CXX_COMPILER} -std=c++20 -O2 -I${INCLUDE_DIR} -c)
 file(MAKE_DIRECTORY ${WORK_DIR})
 
 function(compile_quietly source object)
-  execute_process(COMMAND ${compile} -Wall -Wextra ${SOURCE_DIR}/${source} -o ${WORK_DIR}/${object}
+  execute_process(COMMAND ${compile} -Wall -Wextra -Wpedantic ${ARGN} ${SOURCE_DIR}/${source}
+      -o ${WORK_DIR}/${object}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
   if(NOT status EQUAL 0 OR NOT output STREQUAL "")
     message(FATAL_ERROR "${source} (exit status ${status}):\n${output}")
@@ -47,6 +49,7 @@ compile_quietly(run_time.cpp run_time.o)
 loaded_size(run_time.o run_time_size)
 
 compile_quietly(small_buffer.cpp small_buffer.o)
+compile_quietly(small_buffer.cpp small_buffer_gnu.o -std=gnu++20)
 
 message(STATUS "code and read-only data: constant.o ${constant_size} bytes, run_time.o "
   "${run_time_size} bytes")

@@ -22,12 +22,42 @@ namespace bitsplit_test {
 using bitsplit::digit_format;
 using bitsplit::letter_case;
 
+// 128-bit integers where the compiler has them. The standard traits do not
+// count them as integers in strict modes, so the checker has its own.
+#ifdef __SIZEOF_INT128__
+__extension__ using int128 = __int128;
+__extension__ using uint128 = unsigned __int128;
+using WidestBits = uint128;
+#else
+using WidestBits = std::uint64_t;
+#endif
+
+template <typename T>
+struct Unsigned {
+  using type = std::make_unsigned_t<T>;
+};
+#ifdef __SIZEOF_INT128__
+template <>
+struct Unsigned<int128> {
+  using type = uint128;
+};
+template <>
+struct Unsigned<uint128> {
+  using type = uint128;
+};
+#endif
+template <typename T>
+using unsigned_t = typename Unsigned<T>::type;
+
+template <typename T>
+inline constexpr bool is_signed = static_cast<T>(-1) < static_cast<T>(0);
+
 inline constexpr char sentinel = '*';
-inline constexpr std::int32_t max_checked_width = 70;
+inline constexpr std::int32_t max_checked_width = 8 * sizeof(WidestBits) + 2;
 
 // A value's digits in a base, least significant first; none for 0.
 struct Digits {
-  std::array<char, 64> low_first{};
+  std::array<char, 8 * sizeof(WidestBits)> low_first{};
   std::int32_t count = 0;
 };
 
@@ -62,7 +92,7 @@ constexpr std::int32_t text_size(const digit_format& format) {
 
 template <typename T>
 constexpr bool is_refused(T value, const digit_format& format) {
-  if constexpr (std::is_signed_v<T>) {
+  if constexpr (is_signed<T>) {
     if (value < 0) {
       return true;
     }
@@ -76,10 +106,10 @@ constexpr bool is_refused(T value, const digit_format& format) {
 template <typename T>
 constexpr Digits digits_of(T value, std::int32_t base) {
   Digits digits;
-  for (auto rest = static_cast<std::make_unsigned_t<T>>(value); rest > 0;
-       rest /= static_cast<std::make_unsigned_t<T>>(base)) {
+  for (auto rest = static_cast<unsigned_t<T>>(value); rest > 0;
+       rest /= static_cast<unsigned_t<T>>(base)) {
     digits.low_first[static_cast<std::size_t>(digits.count++)] =
-        digit_char(static_cast<std::int32_t>(rest % static_cast<std::make_unsigned_t<T>>(base)));
+        digit_char(static_cast<std::int32_t>(rest % static_cast<unsigned_t<T>>(base)));
   }
   return digits;
 }
@@ -90,10 +120,12 @@ constexpr Digits oracle_digits(T value, const digit_format& format) {
 }
 
 // What a call must leave behind: its result, and the bytes at index 0 to
-// text_size(format) (the terminator's place, untouched on failure).
-struct Outcome {
+// text_size(format) (the terminator's place, untouched on failure). Its bytes
+// are set only up to there at run time, where the sweep over every value
+// would spend a third of its time clearing the rest.
+struct Outcome {  // NOLINT(cppcoreguidelines-pro-type-member-init)
   bool returns_buffer = false;
-  std::array<char, 2 * max_checked_width + 1> bytes{};
+  std::array<char, 2 * max_checked_width + 1> bytes;
 };
 
 template <typename T>
@@ -101,28 +133,45 @@ constexpr Outcome expected_outcome(T value, const digit_format& format, const Di
   const std::int32_t used = std::max(format.width, 0);
   const std::int32_t size = text_size(format);
   Outcome outcome;
+  if (std::is_constant_evaluated()) {
+    outcome = Outcome{};  // Constant evaluation copies only what is set.
+  }
   std::fill_n(outcome.bytes.begin(), size + 1, sentinel);
   if (is_refused(value, format)) {
     return outcome;
   }
   outcome.returns_buffer = digits.count <= used;
+  // In locals, which the stores to `bytes` cannot alias: the sweep over every
+  // value spends its time here.
+  const bool upper = format.letters == letter_case::upper;
+  const std::int32_t group = format.group;
+  const char separator = format.separator;
   const auto digit = [&](std::int32_t from_right) {
-    return in_case(
-        from_right < digits.count ? digits.low_first[static_cast<std::size_t>(from_right)] : '0',
-        format.letters);
+    const char lower =
+        from_right < digits.count ? digits.low_first[static_cast<std::size_t>(from_right)] : '0';
+    return upper ? in_case(lower, letter_case::upper) : lower;
   };
-  if (format.group == 0 && !outcome.returns_buffer) {
-    // The low-order digits, least significant first.
-    for (std::int32_t index = 0; index < used; ++index) {
-      outcome.bytes[static_cast<std::size_t>(index)] = digit(index);
+  if (group == 0) {
+    if (!outcome.returns_buffer) {
+      // The low-order digits, least significant first.
+      for (std::int32_t index = 0; index < used; ++index) {
+        outcome.bytes[static_cast<std::size_t>(index)] = digit(index);
+      }
+      return outcome;
     }
-    return outcome;
-  }
-  for (std::int32_t from_right = 0, place = size; from_right < used; ++from_right) {
-    if (format.group > 0 && from_right > 0 && from_right % format.group == 0) {
-      outcome.bytes[static_cast<std::size_t>(--place)] = format.separator;
+    std::fill_n(outcome.bytes.begin(), used - digits.count, '0');
+    for (std::int32_t from_right = 0; from_right < digits.count; ++from_right) {
+      outcome.bytes[static_cast<std::size_t>(used - 1 - from_right)] = digit(from_right);
     }
-    outcome.bytes[static_cast<std::size_t>(--place)] = digit(from_right);
+  } else {
+    for (std::int32_t from_right = 0, place = size, in_group = 0; from_right < used;
+         ++from_right, ++in_group) {
+      if (in_group == group) {
+        outcome.bytes[static_cast<std::size_t>(--place)] = separator;
+        in_group = 0;
+      }
+      outcome.bytes[static_cast<std::size_t>(--place)] = digit(from_right);
+    }
   }
   if (outcome.returns_buffer) {
     outcome.bytes[static_cast<std::size_t>(size)] = '\0';
@@ -131,10 +180,10 @@ constexpr Outcome expected_outcome(T value, const digit_format& format, const Di
 }
 
 // What went wrong in one call; `what` is null when nothing did. The value is
-// kept as its 64 bits and whether its type is signed, to print it.
+// kept as its bits and whether its type is signed, to print it.
 struct Fault {
   const char* what = nullptr;
-  std::uint64_t value_bits = 0;
+  WidestBits value_bits = 0;
   bool value_is_signed = false;
   digit_format format{};
   constexpr explicit operator bool() const { return what != nullptr; }
@@ -142,7 +191,7 @@ struct Fault {
 
 template <typename T>
 constexpr Fault fault(const char* what, T value, const digit_format& format) {
-  return {what, static_cast<std::uint64_t>(value), std::is_signed_v<T>, format};
+  return {what, static_cast<WidestBits>(value), is_signed<T>, format};
 }
 
 // The routine under test: for a plain format my_itoa for std::int32_t, which
@@ -256,10 +305,27 @@ constexpr Fault check_in_styles(T value, std::int32_t width, std::int32_t base,
 template <typename... Types>
 struct TypeList {};
 
-// Every standard integer type that to_fixed_digits takes, int (my_itoa's
-// std::int32_t) first; the fuzz seeds pick a type by its place here.
+// Every integer type that to_fixed_digits takes, int (my_itoa's std::int32_t)
+// first; the fuzz seeds pick a type by its place here.
 using checked_types = TypeList<int, unsigned, long long, unsigned long long, signed char,
-                               unsigned char, short, unsigned short, long, unsigned long>;
+                               unsigned char, short, unsigned short, long, unsigned long
+#ifdef __SIZEOF_INT128__
+                               ,
+                               int128, uint128
+#endif
+                               >;
+
+// `bits` in decimal, negative when `is_signed_value` and the top bit is set.
+inline std::string decimal(WidestBits bits, bool is_signed_value) {
+  const bool negative = is_signed_value && (bits >> (8 * sizeof bits - 1)) != 0;
+  WidestBits rest = negative ? ~bits + 1 : bits;
+  std::string text;
+  do {
+    text.insert(text.begin(), static_cast<char>('0' + static_cast<int>(rest % 10)));
+    rest /= 10;
+  } while (rest != 0);
+  return negative ? "-" + text : text;
+}
 
 // "what: value V, width W, base B[, upper case][, groups of G with 'S']", to
 // report a fault.
@@ -268,9 +334,7 @@ inline std::string describe(const Fault& fault) {
     return "no fault";
   }
   const digit_format& format = fault.format;
-  return std::string(fault.what) + ": value " +
-         (fault.value_is_signed ? std::to_string(static_cast<long long>(fault.value_bits))
-                                : std::to_string(fault.value_bits)) +
+  return std::string(fault.what) + ": value " + decimal(fault.value_bits, fault.value_is_signed) +
          ", width " + std::to_string(format.width) + ", base " + std::to_string(format.base) +
          (format.letters == letter_case::upper ? ", upper case" : "") +
          (format.group != 0 ? ", groups of " + std::to_string(format.group) + " with '" +
@@ -281,7 +345,8 @@ inline std::string describe(const Fault& fault) {
 // The longest a value of T can be in base 2, plus two: the widest width
 // worth checking.
 template <typename T>
-inline constexpr std::int32_t widest_checked_width = std::numeric_limits<T>::digits + 2;
+inline constexpr std::int32_t widest_checked_width = static_cast<std::int32_t>(8 * sizeof(T)) -
+                                                     (is_signed<T> ? 1 : 0) + 2;
 
 }  // namespace bitsplit_test
 

@@ -28,17 +28,30 @@
 
 namespace bitsplit {
 
+namespace detail {
+
+template <typename T>
+inline constexpr bool is_int128 =
+#ifdef __SIZEOF_INT128__
+    std::same_as<std::remove_cv_t<T>, int128> || std::same_as<std::remove_cv_t<T>, uint128>;
+#else
+    false;
+#endif
+
+}  // namespace detail
+
 // Every standard integer type but bool and the character types (char,
 // wchar_t, char8_t, char16_t, char32_t); signed char and unsigned char, as
-// std::int8_t and std::uint8_t, are numbers here.
+// std::int8_t and std::uint8_t, are numbers here. Where the compiler has
+// them, __int128 and unsigned __int128 too, in strict modes (-std=c++20) as
+// in GNU ones.
 template <typename T>
-concept digit_integer = std::integral<T> && sizeof(T) <= 8 &&
-                        !std::same_as<std::remove_cv_t<T>, bool> &&
-                        !std::same_as<std::remove_cv_t<T>, char> &&
-                        !std::same_as<std::remove_cv_t<T>, wchar_t> &&
-                        !std::same_as<std::remove_cv_t<T>, char8_t> &&
-                        !std::same_as<std::remove_cv_t<T>, char16_t> &&
-                        !std::same_as<std::remove_cv_t<T>, char32_t>;
+concept digit_integer =
+    (std::integral<T> && sizeof(T) <= 8 && !std::same_as<std::remove_cv_t<T>, bool> &&
+     !std::same_as<std::remove_cv_t<T>, char> && !std::same_as<std::remove_cv_t<T>, wchar_t> &&
+     !std::same_as<std::remove_cv_t<T>, char8_t> && !std::same_as<std::remove_cv_t<T>, char16_t> &&
+     !std::same_as<std::remove_cv_t<T>, char32_t>) ||
+    detail::is_int128<T>;
 
 // Reverses the first `length` characters of `buffer` in place.
 //
@@ -102,19 +115,35 @@ constexpr bool is_usable(const digit_format& format) noexcept {
 
 template <digit_integer T>
 constexpr bool is_negative(T value) noexcept {
-  if constexpr (std::is_signed_v<T>) {
+  // Not std::is_signed_v, which is false for __int128 in strict modes.
+  if constexpr (static_cast<T>(-1) < static_cast<T>(0)) {
     return value < 0;
   } else {
     return false;
   }
 }
 
+// The unsigned type with at least T's bits that the kernels take.
+template <typename T>
+struct MagnitudeOf {
+  using type = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
+};
+#ifdef __SIZEOF_INT128__
+template <>
+struct MagnitudeOf<int128> {
+  using type = uint128;
+};
+template <>
+struct MagnitudeOf<uint128> {
+  using type = uint128;
+};
+#endif
+
 // A value that is not negative, in the unsigned type the kernels take, so
 // that unsigned arithmetic is exact and cheaper.
 template <digit_integer T>
 constexpr auto magnitude_of(T value) noexcept {
-  using Magnitude = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
-  return static_cast<Magnitude>(static_cast<std::make_unsigned_t<T> >(value));
+  return static_cast<typename MagnitudeOf<std::remove_cv_t<T> >::type>(value);
 }
 
 constexpr std::uint32_t letter_gap_of(letter_case letters) noexcept {
@@ -161,7 +190,7 @@ constexpr std::uint32_t count_of(std::int32_t width) noexcept {
 // `width`. Digits 10 to 35 are the letters 'a' to 'z'. Returns `buffer`.
 //
 // Unsigned types cover their whole range: to_fixed_digits(0xdeadbeefU, buffer,
-// 8, 16) gives "deadbeef".
+// 8, 16) gives "deadbeef", and an unsigned __int128 takes up to 128 digits.
 //
 // The caller owns `buffer` and must give it room for `width` + 1 characters
 // (one character when `width` is 0 or less). Nothing past index `width` is

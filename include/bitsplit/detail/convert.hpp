@@ -1,13 +1,12 @@
 #ifndef BITSPLIT_DETAIL_CONVERT_HPP
 #define BITSPLIT_DETAIL_CONVERT_HPP
 
-// The conversion of a magnitude (std::uint32_t or std::uint64_t) at run
+// The conversion of a magnitude (std::uint32_t, std::uint64_t or uint128) at run
 // time and in plain code. Without groups each ends in one call to
 // reverse_char; with groups the digits go straight to their places.
 
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 
 #include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/portable.hpp"
@@ -51,10 +50,10 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
   Magnitude rest = value;
   std::uint32_t done = 0;
   if (BITSPLIT_IS_KNOWN(count)) {
-    // Unrolled over the words that a magnitude's digits can fill, so that
-    // each word folds into the reversal's store.
-    BITSPLIT_UNROLL_8
-    for (std::uint32_t index = 0; index < std::numeric_limits<Magnitude>::digits / 8; ++index) {
+    // Unrolled over the words that a magnitude's base-2 digits can fill, so
+    // that each word folds into the reversal's store.
+    BITSPLIT_UNROLL_WORDS
+    for (std::uint32_t index = 0; index < sizeof(Magnitude); ++index) {
       if (count - done >= 8) {
         store_next_word(family, rest, buffer, done);
       }

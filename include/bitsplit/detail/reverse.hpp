@@ -3,7 +3,7 @@
 
 // Reversal a word at a time, for run time only.
 //
-// Runs of up to 64 characters whose length the compiler knows are read in
+// Runs of up to 128 characters whose length the compiler knows are read in
 // front-aligned pieces: whole words of 8 bytes, then a piece of 4, 2 and 1
 // byte as the length's low bits ask. The conversion stores its digits in the
 // same pieces, so that each load is folded away with the store before it.
@@ -18,7 +18,7 @@
 
 namespace bitsplit::detail {
 
-inline constexpr std::uint32_t longest_piecewise_run = 64;
+inline constexpr std::uint32_t longest_piecewise_run = 128;
 
 // Stores the low `length` (below 8) bytes of `word`, least significant first,
 // in the pieces that follow the whole words.
@@ -44,7 +44,7 @@ inline void store_last_pieces(char* target, std::uint32_t length, std::uint64_t 
 BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t length) noexcept {
   const std::uint32_t whole_words = length / 8;
   std::array<std::uint64_t, longest_piecewise_run / 8> words{};
-  BITSPLIT_UNROLL_8
+  BITSPLIT_UNROLL_WORDS
   for (std::uint32_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
       words[index] = load_word<std::uint64_t>(buffer + std::size_t{8} * index);
@@ -62,7 +62,7 @@ BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t
   const bool has_single = (length & 1U) != 0;
   const char single = has_single ? buffer[start] : '\0';
 
-  BITSPLIT_UNROLL_8
+  BITSPLIT_UNROLL_WORDS
   for (std::uint32_t index = 0; index < words.size(); ++index) {
     if (index < whole_words) {
       store_word(buffer + (length - 8 * index - 8), byte_swapped(words[index]));

@@ -11,7 +11,6 @@
 // `rest` past them. Everything passes in registers.
 
 #include <cstdint>
-#include <limits>
 
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
@@ -30,7 +29,7 @@ struct DigitStep {
 // `rest` >> `bits`, and 0 when that is all of Magnitude's bits.
 template <std::uint32_t bits, typename Magnitude>
 constexpr Magnitude shifted_down(Magnitude rest) noexcept {
-  if constexpr (std::numeric_limits<Magnitude>::digits > bits) {
+  if constexpr (sizeof(Magnitude) * 8 > bits) {
     return rest >> bits;
   } else {
     return 0;
@@ -91,14 +90,23 @@ struct HexDigits {
 struct DecimalDigits {
   template <typename Magnitude>
   [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                           std::uint32_t /*count*/) noexcept {
-    const auto low = static_cast<std::uint32_t>(rest % 100'000'000U);
+                                                           std::uint32_t count) noexcept {
+    if constexpr (sizeof(Magnitude) > 8) {
+      // Above 64 bits a division is a library call: one a step, and none
+      // once the rest fits in 64 bits, as it does for the last 20 digits.
+      if ((rest >> 64U) == 0) {
+        const DigitStep<std::uint64_t> low = step(static_cast<std::uint64_t>(rest), count);
+        return {low.word, low.rest};
+      }
+    }
+    const Magnitude quotient = rest / 100'000'000U;
+    const auto low = static_cast<std::uint32_t>(rest - quotient * 100'000'000U);
     std::uint64_t word = (low % 10'000U) | (std::uint64_t{low / 10'000U} << 32U);
     const std::uint64_t hundreds = ((word * 5243) >> 19U) & 0x0000007f0000007fU;
     word += hundreds * (0x10000 - 100);
     const std::uint64_t tens = ((word * 103) >> 10U) & 0x000f000f000f000fU;
     word += tens * (0x100 - 10);
-    return {word | zero_chars, static_cast<Magnitude>(rest / 100'000'000U)};
+    return {word | zero_chars, quotient};
   }
 };
 
