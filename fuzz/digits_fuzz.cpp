@@ -1,7 +1,8 @@
-// libFuzzer target. The first 17 bytes are a value, a width, a base and one
-// of the checked types for to_fixed_digits (my_itoa for std::int32_t),
-// checked against the oracle in an exact-size heap block; whatever follows is reversed by
-// reverse_char and compared with std::reverse.
+// libFuzzer target. The first 28 bytes are the low 64 bits of a value, a
+// width, a base, one of the checked types, the value's next 64 bits (used by
+// 128-bit types), the letter case, a group and a separator; the call is
+// checked against the oracle in an exact-size heap block. Whatever follows is
+// reversed by reverse_char and compared with std::reverse.
 
 #include <algorithm>
 #include <cstddef>
@@ -29,32 +30,37 @@ std::int32_t folded(std::uint32_t raw, std::int32_t lowest, std::int32_t highest
 }
 
 template <typename T>
-bitsplit_test::Fault check(std::uint64_t bits, const bitsplit::digit_format& format) {
+bitsplit_test::Fault check(bitsplit_test::WidestBits bits, const bitsplit::digit_format& format) {
   return bitsplit_test::check_against_oracle(static_cast<T>(bits), format);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t header = 8 + 4 + 4 + 1;
+  constexpr std::size_t header = 8 + 4 + 4 + 1 + 8 + 1 + 1 + 1;
   constexpr std::size_t type_count = []<typename... Types>(bitsplit_test::TypeList<Types...>) {
     return sizeof...(Types);
   }(bitsplit_test::checked_types{});
   if (size < header) {
     return -1;
   }
-  const auto bits = take<std::uint64_t>(data);
-  const std::int32_t width =
-      folded(take<std::uint32_t>(data + 8), -2, bitsplit_test::max_checked_width);
-  const std::int32_t base = folded(take<std::uint32_t>(data + 12), -1, 38);
-  const bitsplit_test::Fault fault = []<typename... Types>(bitsplit_test::TypeList<Types...>,
-                                                           std::size_t type, std::uint64_t bits,
-                                                           const bitsplit::digit_format& format) {
-    bitsplit_test::Fault found;
-    std::size_t index = 0;
-    static_cast<void>(((index++ == type && (found = check<Types>(bits, format), true)) || ...));
-    return found;
-  }(bitsplit_test::checked_types{}, data[16] % type_count, bits, {width, base});
+  const auto bits =
+      take<std::uint64_t>(data) |
+      (static_cast<bitsplit_test::WidestBits>(take<std::uint64_t>(data + 17)) << 32U << 32U);
+  const bitsplit::digit_format format{
+      .width = folded(take<std::uint32_t>(data + 8), -2, bitsplit_test::max_checked_width),
+      .base = folded(take<std::uint32_t>(data + 12), -1, 38),
+      .letters = (data[25] & 1U) != 0 ? bitsplit::letter_case::upper : bitsplit::letter_case::lower,
+      .group = folded(data[26], -1, 17),
+      .separator = static_cast<char>(data[27])};
+  const bitsplit_test::Fault fault =
+      []<typename... Types>(bitsplit_test::TypeList<Types...>, std::size_t type,
+                            bitsplit_test::WidestBits bits, const bitsplit::digit_format& format) {
+        bitsplit_test::Fault found;
+        std::size_t index = 0;
+        static_cast<void>(((index++ == type && (found = check<Types>(bits, format), true)) || ...));
+        return found;
+      }(bitsplit_test::checked_types{}, data[16] % type_count, bits, format);
   if (fault) {
     static_cast<void>(std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str()));
     std::abort();
