@@ -10,8 +10,12 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <span>
+#include <string>
 #include <type_traits>
 #include <vector>
+
+#include "bitsplit/digits.hpp"
 
 namespace bitsplit_bench {
 
@@ -22,19 +26,68 @@ struct Case {
   std::int32_t width = 0;
   std::int32_t base = 0;
   bool too_long = false;  // Values with more digits than the width: the failure path.
+  std::int32_t group = 0;
+  bool upper = false;
+
+  // Grouped or upper case, measured against the same case without.
+  [[nodiscard]] constexpr bool is_styled() const { return group != 0 || upper; }
+  [[nodiscard]] constexpr Case plain() const { return {width, base, too_long}; }
 };
 
 // The README's table. The short widths (a byte in hex, fields of a date) are
 // what real callers convert most.
-inline constexpr std::array<Case, 11> int32_cases = {
-    Case{32, 2}, Case{11, 8}, Case{8, 16}, Case{10, 10}, Case{12, 7}, Case{6, 36},
-    Case{2, 16}, Case{4, 16}, Case{2, 10}, Case{4, 10},  Case{8, 2}};
+inline constexpr std::array<Case, 13> int32_cases = {Case{32, 2},
+                                                     Case{11, 8},
+                                                     Case{8, 16},
+                                                     Case{10, 10},
+                                                     Case{12, 7},
+                                                     Case{6, 36},
+                                                     Case{2, 16},
+                                                     Case{4, 16},
+                                                     Case{2, 10},
+                                                     Case{4, 10},
+                                                     Case{8, 2},
+                                                     Case{32, 2, false, 4},
+                                                     Case{8, 16, false, 0, true}};
 inline constexpr std::array<Case, 3> uint64_cases = {Case{64, 2}, Case{16, 16}, Case{20, 10}};
+inline constexpr std::array<Case, 3> uint128_cases = {Case{32, 16}, Case{39, 10}, Case{128, 2}};
 inline constexpr Case failure_case{6, 10, true};
+
+// Room for the longest case, grouped or not, and its terminator.
+inline constexpr std::size_t line_size = 160;
+
+__extension__ using uint128 = unsigned __int128;
 
 template <typename T>
 constexpr const char* type_name() {
-  return std::is_same_v<T, std::int32_t> ? "int32" : "uint64";
+  return std::is_same_v<T, std::int32_t>    ? "int32"
+         : std::is_same_v<T, std::uint64_t> ? "uint64"
+                                            : "uint128";
+}
+
+// "width/base", and "/groupN" or "/upper" for a styled case.
+inline std::string case_name(const Case& bench_case) {
+  return std::to_string(bench_case.width) + "/" + std::to_string(bench_case.base) +
+         (bench_case.group != 0 ? "/group" + std::to_string(bench_case.group) : "") +
+         (bench_case.upper ? "/upper" : "") + (bench_case.too_long ? "/too_long" : "");
+}
+
+constexpr bitsplit::digit_format format_of(const Case& bench_case) {
+  return {.width = bench_case.width,
+          .base = bench_case.base,
+          .letters = bench_case.upper ? bitsplit::letter_case::upper : bitsplit::letter_case::lower,
+          .group = bench_case.group};
+}
+
+// bitsplit's conversion of the case: the four-argument form, or the format
+// overload for a styled case. Inlined, so that a constant case stays known.
+template <typename T>
+[[gnu::always_inline]] inline char* bitsplit_digits(T value, char* buffer, const Case& bench_case) {
+  if (!bench_case.is_styled()) {
+    return bitsplit::to_fixed_digits(value, buffer, bench_case.width, bench_case.base);
+  }
+  return bitsplit::to_fixed_digits(value, std::span<char>(buffer, line_size),
+                                   format_of(bench_case));
 }
 
 // base^digits, or T's largest value once that is past it.
@@ -61,10 +114,14 @@ std::vector<T> random_values(const Case& bench_case) {
                  : fits == std::numeric_limits<T>::max() ? fits
                                                          : fits - 1;
   std::mt19937_64 generator(20261208);  // NOLINT(cert-msc32-c,cert-msc51-cpp)
-  std::uniform_int_distribution<T> distribution(least, most);
   std::vector<T> values(value_count);
   for (auto& value : values) {
-    value = distribution(generator);
+    // Two draws, for 128-bit types, which std::uniform_int_distribution does
+    // not take; the bias of the remainder is of no matter here.
+    const uint128 random = (uint128{generator()} << 64U) | generator();
+    const uint128 span = static_cast<uint128>(most - least);
+    value = static_cast<T>(static_cast<uint128>(least) +
+                           (span == ~uint128{0} ? random : random % (span + 1)));
   }
   return values;
 }

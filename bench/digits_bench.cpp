@@ -1,6 +1,7 @@
 // bitsplit's conversion against what a C++ programmer would otherwise write
 // for the same contract: std::to_chars plus zero fill, and std::snprintf with
-// a width. Each case runs in three calling contexts:
+// a width; grouped and upper-case conversions against the same conversion
+// without. Each case runs in three calling contexts:
 // - runtime: width and base read at run time, the call in the loop;
 // - constant: width and base known at compile time, as in most callers;
 // - pointer: through a function pointer the compiler cannot see through, so
@@ -26,13 +27,7 @@ using bitsplit_bench::random_values;
 using bitsplit_bench::value_count;
 
 template <typename T>
-using Converter = char* (*)(T, char*, std::int32_t, std::int32_t);
-
-// Out of line, for the calls through a pointer.
-template <typename T>
-char* bitsplit_digits(T value, char* buffer, std::int32_t width, std::int32_t base) {
-  return bitsplit::to_fixed_digits(value, buffer, width, base);
-}
+using Converter = char* (*)(T, char*, const Case&);
 
 // The printf family has conversions for bases 8, 10 and 16 only.
 char* snprintf_digits(std::int32_t value, char* buffer, std::int32_t width, std::int32_t base) {
@@ -56,7 +51,7 @@ char* snprintf_digits(std::int32_t value, char* buffer, std::int32_t width, std:
 // Converts the next of `values` in each iteration.
 template <typename T, typename Convert>
 void convert_each(benchmark::State& state, const std::vector<T>& values, Convert convert) {
-  std::array<char, 80> buffer{};
+  std::array<char, bitsplit_bench::line_size> buffer{};
   std::size_t next = 0;
   for (auto _ : state) {
     char* result = convert(values[next], buffer.data());
@@ -66,29 +61,37 @@ void convert_each(benchmark::State& state, const std::vector<T>& values, Convert
   }
 }
 
-// The contenders, called directly so that the compiler sees the arguments.
+// The contenders, called directly and inlined, so that the compiler sees the
+// arguments.
 template <typename T>
 struct Bitsplit {
-  static char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
-    return bitsplit::to_fixed_digits(value, buffer, width, base);
+  [[gnu::always_inline]] static char* convert(T value, char* buffer, const Case& bench_case) {
+    return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
   }
 };
 template <typename T>
 struct ToChars {
-  static char* convert(T value, char* buffer, std::int32_t width, std::int32_t base) {
-    return bitsplit_bench::to_chars_digits(value, buffer, width, base);
+  [[gnu::always_inline]] static char* convert(T value, char* buffer, const Case& bench_case) {
+    return bitsplit_bench::to_chars_digits(value, buffer, bench_case.width, bench_case.base);
   }
 };
 struct Snprintf {
-  static char* convert(std::int32_t value, char* buffer, std::int32_t width, std::int32_t base) {
-    return snprintf_digits(value, buffer, width, base);
+  [[gnu::always_inline]] static char* convert(std::int32_t value, char* buffer,
+                                              const Case& bench_case) {
+    return snprintf_digits(value, buffer, bench_case.width, bench_case.base);
   }
 };
+
+// Out of line, for the calls through a pointer.
+template <typename Contender, typename T>
+char* out_of_line(T value, char* buffer, const Case& bench_case) {
+  return Contender::convert(value, buffer, bench_case);
+}
 
 template <typename T, typename Contender>
 void run_time(benchmark::State& state, Case bench_case) {
   convert_each(state, random_values<T>(bench_case), [&](T value, char* buffer) {
-    return Contender::convert(value, buffer, bench_case.width, bench_case.base);
+    return Contender::convert(value, buffer, bench_case);
   });
 }
 
@@ -97,25 +100,24 @@ void through_pointer(benchmark::State& state, Converter<T> convert, Case bench_c
   const std::vector<T> values = random_values<T>(bench_case);
   Converter<T> opaque = convert;
   benchmark::DoNotOptimize(opaque);
-  convert_each(state, values, [&](T value, char* buffer) {
-    return opaque(value, buffer, bench_case.width, bench_case.base);
-  });
+  convert_each(state, values,
+               [&](T value, char* buffer) { return opaque(value, buffer, bench_case); });
 }
 
-template <typename T, std::int32_t width, std::int32_t base, typename Contender>
+template <typename T, Case bench_case, typename Contender>
 void constant(benchmark::State& state) {
-  convert_each(state, random_values<T>({width, base}), [](T value, char* buffer) {
-    return Contender::convert(value, buffer, width, base);
-  });
+  convert_each(state, random_values<T>(bench_case),
+               [](T value, char* buffer) { return Contender::convert(value, buffer, bench_case); });
 }
 
 template <typename T>
 std::string name_of(const char* contender, Case bench_case, const char* context) {
   return std::string(contender) + "/" + bitsplit_bench::type_name<T>() + "/" +
-         std::to_string(bench_case.width) + "/" + std::to_string(bench_case.base) +
-         (bench_case.too_long ? "/too_long/" : "/") + context;
+         bitsplit_bench::case_name(bench_case) + "/" + context;
 }
 
+// A styled case is measured against the same case without its style, so it
+// has bitsplit alone.
 template <typename T>
 void register_run_time(Case bench_case) {
   const auto add = [&](const char* contender, const char* context, auto function, auto... extra) {
@@ -123,9 +125,12 @@ void register_run_time(Case bench_case) {
                                  extra..., bench_case);
   };
   add("bitsplit", "runtime", run_time<T, Bitsplit<T>>);
+  add("bitsplit", "pointer", through_pointer<T>, Converter<T>{out_of_line<Bitsplit<T>, T>});
+  if (bench_case.is_styled()) {
+    return;
+  }
   add("to_chars", "runtime", run_time<T, ToChars<T>>);
-  add("bitsplit", "pointer", through_pointer<T>, Converter<T>{bitsplit_digits<T>});
-  add("to_chars", "pointer", through_pointer<T>, Converter<T>{bitsplit_bench::to_chars_digits<T>});
+  add("to_chars", "pointer", through_pointer<T>, Converter<T>{out_of_line<ToChars<T>, T>});
   if constexpr (std::is_same_v<T, std::int32_t>) {
     if (bench_case.base == 8 || bench_case.base == 10 || bench_case.base == 16) {
       add("snprintf", "runtime", run_time<T, Snprintf>);
@@ -133,12 +138,14 @@ void register_run_time(Case bench_case) {
   }
 }
 
-template <typename T, std::int32_t width, std::int32_t base>
+template <typename T, Case bench_case>
 void register_constant() {
-  const std::string bitsplit_name = name_of<T>("bitsplit", {width, base}, "constant");
-  const std::string to_chars_name = name_of<T>("to_chars", {width, base}, "constant");
-  benchmark::RegisterBenchmark(bitsplit_name.c_str(), constant<T, width, base, Bitsplit<T>>);
-  benchmark::RegisterBenchmark(to_chars_name.c_str(), constant<T, width, base, ToChars<T>>);
+  const std::string bitsplit_name = name_of<T>("bitsplit", bench_case, "constant");
+  benchmark::RegisterBenchmark(bitsplit_name.c_str(), constant<T, bench_case, Bitsplit<T>>);
+  if constexpr (!bench_case.is_styled()) {
+    const std::string to_chars_name = name_of<T>("to_chars", bench_case, "constant");
+    benchmark::RegisterBenchmark(to_chars_name.c_str(), constant<T, bench_case, ToChars<T>>);
+  }
 }
 
 template <typename T, const auto& cases>
@@ -147,7 +154,7 @@ void register_cases() {
     register_run_time<T>(bench_case);
   }
   [&]<std::size_t... index>(std::index_sequence<index...>) {
-    (register_constant<T, cases[index].width, cases[index].base>(), ...);
+    (register_constant<T, cases[index]>(), ...);
   }
   (std::make_index_sequence<cases.size()>{});
 }
@@ -157,6 +164,7 @@ void register_cases() {
 int main(int argc, char** argv) {
   register_cases<std::int32_t, bitsplit_bench::int32_cases>();
   register_cases<std::uint64_t, bitsplit_bench::uint64_cases>();
+  register_cases<bitsplit_bench::uint128, bitsplit_bench::uint128_cases>();
   register_run_time<std::int32_t>(bitsplit_bench::failure_case);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

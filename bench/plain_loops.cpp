@@ -4,7 +4,9 @@
 // so nothing but the compiler decides what is inlined.
 //
 //   plain_loops [REPETITIONS]   prints the median time of each case, and its
-//                               ratio to std::to_chars with zero fill
+//                               ratio to std::to_chars with zero fill, or for a
+//                               grouped or upper-case case to the same
+//                               conversion without
 
 #include <algorithm>
 #include <array>
@@ -31,7 +33,7 @@ constexpr int rounds = 64;  // Passes over the values in one timing.
 // conversion is optimised away.
 template <typename T, typename Convert>
 double time_per_value(const std::vector<T>& values, Convert convert, unsigned& result_sum) {
-  constexpr std::size_t line_size = 80;
+  constexpr std::size_t line_size = bitsplit_bench::line_size;
   std::vector<char> lines(values.size() * line_size);
   unsigned failures = 0;
   const auto start = std::chrono::steady_clock::now();
@@ -59,40 +61,46 @@ std::int32_t at_run_time(std::int32_t number) {
   const volatile std::int32_t opaque = number;
   return opaque;
 }
+Case at_run_time(Case bench_case) {
+  return {at_run_time(bench_case.width), at_run_time(bench_case.base), bench_case.too_long,
+          at_run_time(bench_case.group), at_run_time(bench_case.upper ? 1 : 0) != 0};
+}
+
+// What the case is set against: to_chars, or the case without its style.
+template <typename T>
+[[gnu::always_inline]] inline char* peer_digits(T value, char* buffer, const Case& bench_case) {
+  if (bench_case.is_styled()) {
+    return bitsplit_bench::bitsplit_digits(value, buffer, bench_case.plain());
+  }
+  return bitsplit_bench::to_chars_digits(value, buffer, bench_case.width, bench_case.base);
+}
 
 template <typename T, Case bench_case>
 void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
-  constexpr std::int32_t width = bench_case.width;
-  constexpr std::int32_t base = bench_case.base;
   const std::vector<T> values = bitsplit_bench::random_values<T>(bench_case);
-  const std::string name = std::string(bitsplit_bench::type_name<T>()) + "/" +
-                           std::to_string(width) + "/" + std::to_string(base);
+  const std::string name =
+      std::string(bitsplit_bench::type_name<T>()) + "/" + bitsplit_bench::case_name(bench_case);
   Timings constant{name + "/constant", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
-  const std::int32_t some_width = at_run_time(width);
-  const std::int32_t some_base = at_run_time(base);
+  const Case some_case = at_run_time(bench_case);
   for (int repetition = 0; repetition < repetitions; ++repetition) {
     constant.ours.push_back(time_per_value(
         values,
-        [](T value, char* buffer) { return bitsplit::to_fixed_digits(value, buffer, width, base); },
+        [](T value, char* buffer) {
+          return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
+        },
         result_sum));
     constant.peer.push_back(time_per_value(
-        values,
-        [](T value, char* buffer) {
-          return bitsplit_bench::to_chars_digits(value, buffer, width, base);
-        },
+        values, [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); },
         result_sum));
     run_time.ours.push_back(time_per_value(
         values,
         [&](T value, char* buffer) {
-          return bitsplit::to_fixed_digits(value, buffer, some_width, some_base);
+          return bitsplit_bench::bitsplit_digits(value, buffer, some_case);
         },
         result_sum));
     run_time.peer.push_back(time_per_value(
-        values,
-        [&](T value, char* buffer) {
-          return bitsplit_bench::to_chars_digits(value, buffer, some_width, some_base);
-        },
+        values, [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); },
         result_sum));
   }
   all.push_back(std::move(constant));
@@ -122,11 +130,12 @@ int main(int argc, char** argv) {
   unsigned result_sum = 0;
   add_cases<std::int32_t, bitsplit_bench::int32_cases>(all, repetitions, result_sum);
   add_cases<std::uint64_t, bitsplit_bench::uint64_cases>(all, repetitions, result_sum);
-  std::printf("%-24s %10s %12s %10s\n", "case", "ours ns", "to_chars ns", "ratio");
+  add_cases<bitsplit_bench::uint128, bitsplit_bench::uint128_cases>(all, repetitions, result_sum);
+  std::printf("%-32s %10s %10s %10s\n", "case", "ours ns", "peer ns", "ratio");
   for (const Timings& timings : all) {
     const double ours = median(timings.ours);
     const double peer = median(timings.peer);
-    std::printf("%-24s %10.2f %12.2f %10.2f\n", timings.name.c_str(), ours, peer, ours / peer);
+    std::printf("%-32s %10.2f %10.2f %10.2f\n", timings.name.c_str(), ours, peer, ours / peer);
   }
   return result_sum == 0 ? 1 : 0;
 }
