@@ -196,11 +196,11 @@ constexpr Fault fault(const char* what, T value, const digit_format& format) {
 
 // The routine under test: for a plain format my_itoa for std::int32_t, which
 // must be the same as to_fixed_digits<std::int32_t>, and the four-argument
-// to_fixed_digits for the other types; for any other, or when
-// `through_format`, the overload that takes the format.
+// to_fixed_digits for the other types; for any other, the overload that
+// takes the format.
 template <typename T>
-constexpr char* convert(T value, char* room, const digit_format& format, bool through_format) {
-  if (through_format || !is_plain(format)) {
+constexpr char* convert(T value, char* room, const digit_format& format) {
+  if (!is_plain(format)) {
     return bitsplit::to_fixed_digits(
         value, std::span<char>(room, static_cast<std::size_t>(text_size(format)) + 1), format);
   }
@@ -209,6 +209,13 @@ constexpr char* convert(T value, char* room, const digit_format& format, bool th
   } else {
     return bitsplit::to_fixed_digits(value, room, format.width, format.base);
   }
+}
+
+// The overload that takes the format, whatever the format.
+template <typename T>
+constexpr char* convert_through_format(T value, char* room, const digit_format& format) {
+  return bitsplit::to_fixed_digits(
+      value, std::span<char>(room, static_cast<std::size_t>(text_size(format)) + 1), format);
 }
 
 // Whether the first `count` bytes at `left` and `right` are the same: a word
@@ -235,15 +242,16 @@ constexpr bool same_bytes(const char* left, const char* right, std::int32_t coun
   return true;
 }
 
-// Converts into `room`, which the caller makes exactly text_size(format) + 1
-// bytes long so that any access past the terminator's place is caught, and
-// compares the result and every byte of `room` with `expected`.
-template <typename T>
+// Converts into `room` with `convert_into`, which the caller makes exactly
+// text_size(format) + 1 bytes long so that any access past the terminator's
+// place is caught, and compares the result and every byte of `room` with
+// `expected`.
+template <typename T, typename Convert = char* (*)(T, char*, const digit_format&)>
 constexpr Fault check_conversion(T value, const digit_format& format, const Outcome& expected,
-                                 char* room, bool through_format = false) {
+                                 char* room, Convert convert_into = convert<T>) {
   const std::int32_t size = text_size(format);
   std::fill_n(room, size + 1, sentinel);
-  const char* result = convert(value, room, format, through_format);
+  const char* result = convert_into(value, room, format);
   if (result != (expected.returns_buffer ? room : nullptr)) {
     return fault(expected.returns_buffer ? "failed" : "did not fail", value, format);
   }
@@ -266,7 +274,7 @@ constexpr Fault check_against_oracle(T value, const digit_format& format) {
   char* room = new char[static_cast<std::size_t>(text_size(format)) + 1];
   Fault fault = check_conversion(value, format, expected, room);
   if (!fault && is_plain(format) && !std::is_constant_evaluated()) {
-    fault = check_conversion(value, format, expected, room, true);
+    fault = check_conversion(value, format, expected, room, convert_through_format<T>);
   }
   delete[] room;
   return fault;

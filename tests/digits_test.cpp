@@ -274,6 +274,30 @@ constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) 
   return {};
 }
 
+// Values on both sides of each power of `format.base` with the format known
+// to the compiler, which in optimised builds takes code of its own.
+template <typename T, bitsplit::digit_format format>
+Fault known_format_fault() {
+  std::array<char, 2 * bitsplit_test::max_checked_width + 1> room{};
+  const auto base = static_cast<T>(format.base);
+  for (T power = 1;; power *= base) {
+    for (const T value : {T(power - 1), power, T(power + 1)}) {
+      const auto expected = bitsplit_test::expected_outcome(
+          value, format, bitsplit_test::oracle_digits(value, format));
+      if (const Fault fault = check_conversion(
+              value, format, expected, room.data(), [](T number, char* into, const auto&) {
+                return bitsplit::to_fixed_digits(
+                    number, std::span<char>(into, bitsplit_test::text_size(format) + 1U), format);
+              })) {
+        return fault;
+      }
+    }
+    if (power > std::numeric_limits<T>::max() / base) {
+      return {};
+    }
+  }
+}
+
 // Reverses "ABC..." in a block of exactly `length` characters.
 constexpr Fault reverse_fault() {
   for (std::uint32_t length = 0; length <= 40; ++length) {
@@ -371,6 +395,20 @@ TEST(ToFixedDigits, MatchesTheOracleForEveryTypeAroundEveryPowerOfEveryBase) {
   []<typename... Types>(bitsplit_test::TypeList<Types...>) {
     (expect_no_fault(boundary_fault<Types>(2, 36)), ...);
   }(bitsplit_test::checked_types{});
+}
+
+TEST(ToFixedDigits, MatchesTheOracleInKnownFormats) {
+  using bitsplit::digit_format;
+  for (const Fault& fault :
+       {known_format_fault<std::uint32_t, digit_format{32, 2, upper, 4}>(),
+        known_format_fault<std::uint32_t, digit_format{10, 10, lower, 3, ','}>(),
+        known_format_fault<std::uint32_t, digit_format{8, 16, upper, 2, ':'}>(),
+        known_format_fault<std::uint64_t, digit_format{16, 16, upper, 4}>(),
+        known_format_fault<std::uint64_t, digit_format{22, 8, lower, 7, ' '}>(),
+        known_format_fault<std::int32_t, digit_format{9, 36, upper, 1, '-'}>(),
+        known_format_fault<std::int32_t, digit_format{5, 10, lower, 2}>()}) {
+    expect_no_fault(fault);
+  }
 }
 
 TEST(ToFixedDigits, SizedBuffersRefuseTooLittleRoom) { expect_no_fault(sized_buffer_fault()); }

@@ -84,20 +84,25 @@ struct digit_format {
 // The characters that a conversion with `format` writes, the terminator not
 // counted: the width (0 when it is 0 or less), plus one separator between
 // each two groups when `format.group` is above 0.
-constexpr std::size_t formatted_size(const digit_format& format) noexcept {
-  const std::size_t digits = format.width > 0 ? static_cast<std::size_t>(format.width) : 0;
-  return format.group > 0 && digits > 0
-             ? digits + (digits - 1) / static_cast<std::size_t>(format.group)
+BITSPLIT_ALWAYS_INLINE constexpr std::size_t formatted_size(const digit_format& format) noexcept {
+  if (format.width <= 0) {
+    return 0;
+  }
+  const auto digits = static_cast<std::uint32_t>(format.width);
+  return format.group > 0
+             ? std::size_t{digits} +
+                   detail::separator_count(digits, static_cast<std::uint32_t>(format.group))
              : digits;
 }
 
 namespace detail {
 
-constexpr bool has_room(std::span<char> buffer, std::int32_t width) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr bool has_room(std::span<char> buffer,
+                                               std::int32_t width) noexcept {
   return buffer.size() > (width > 0 ? static_cast<std::size_t>(width) : 0);
 }
 
-constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
   const auto is_among = [&](char first, std::int32_t value_of_first) {
     return character >= first && character - first + value_of_first < base;
   };
@@ -107,14 +112,14 @@ constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
 
 // Whether the base, the group and the separator make a format that can be
 // read back: no separator that could pass for a digit or end the string.
-constexpr bool is_usable(const digit_format& format) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr bool is_usable(const digit_format& format) noexcept {
   return format.base >= 2 && format.base <= max_base && format.group >= 0 &&
          (format.group == 0 ||
           (format.separator != '\0' && !is_digit_of(format.separator, format.base)));
 }
 
 template <digit_integer T>
-constexpr bool is_negative(T value) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr bool is_negative(T value) noexcept {
   // Not std::is_signed_v, which is false for __int128 in strict modes.
   if constexpr (static_cast<T>(-1) < static_cast<T>(0)) {
     return value < 0;
@@ -142,11 +147,11 @@ struct MagnitudeOf<uint128> {
 // A value that is not negative, in the unsigned type the kernels take, so
 // that unsigned arithmetic is exact and cheaper.
 template <digit_integer T>
-constexpr auto magnitude_of(T value) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr auto magnitude_of(T value) noexcept {
   return static_cast<typename MagnitudeOf<std::remove_cv_t<T> >::type>(value);
 }
 
-constexpr std::uint32_t letter_gap_of(letter_case letters) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr std::uint32_t letter_gap_of(letter_case letters) noexcept {
   return letters == letter_case::upper ? upper_letter_gap : lower_letter_gap;
 }
 
@@ -179,7 +184,7 @@ BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* bu
   return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator);
 }
 
-constexpr std::uint32_t count_of(std::int32_t width) noexcept {
+BITSPLIT_ALWAYS_INLINE constexpr std::uint32_t count_of(std::int32_t width) noexcept {
   return width > 0 ? static_cast<std::uint32_t>(width) : 0;
 }
 

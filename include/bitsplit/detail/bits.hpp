@@ -47,14 +47,14 @@ constexpr Word byte_swapped(Word word) noexcept {
 }
 
 template <typename Word>
-inline Word load_word(const char* source) noexcept {
+BITSPLIT_ALWAYS_INLINE inline Word load_word(const char* source) noexcept {
   Word word{};
   std::memcpy(&word, source, sizeof word);
   return word;
 }
 
 template <typename Word>
-inline void store_word(char* target, Word word) noexcept {
+BITSPLIT_ALWAYS_INLINE inline void store_word(char* target, Word word) noexcept {
   std::memcpy(target, &word, sizeof word);
 }
 
@@ -63,7 +63,7 @@ static_assert(std::endian::native == std::endian::little || std::endian::native 
 
 // Stores `word` least significant byte first, whatever the byte order.
 template <typename Word>
-inline void store_low_byte_first(char* target, Word word) noexcept {
+BITSPLIT_ALWAYS_INLINE inline void store_low_byte_first(char* target, Word word) noexcept {
   if constexpr (std::endian::native == std::endian::big) {
     word = byte_swapped(word);
   }
@@ -72,7 +72,7 @@ inline void store_low_byte_first(char* target, Word word) noexcept {
 
 // Stores `word` most significant byte first, whatever the byte order.
 template <typename Word>
-inline void store_high_byte_first(char* target, Word word) noexcept {
+BITSPLIT_ALWAYS_INLINE inline void store_high_byte_first(char* target, Word word) noexcept {
   if constexpr (std::endian::native == std::endian::little) {
     word = byte_swapped(word);
   }

@@ -22,7 +22,8 @@ inline constexpr std::uint32_t longest_piecewise_run = 128;
 
 // Stores the low `length` (below 8) bytes of `word`, least significant first,
 // in the pieces that follow the whole words.
-inline void store_last_pieces(char* target, std::uint32_t length, std::uint64_t word) noexcept {
+BITSPLIT_ALWAYS_INLINE inline void store_last_pieces(char* target, std::uint32_t length,
+                                                     std::uint64_t word) noexcept {
   if ((length & 4U) != 0) {
     store_low_byte_first(target, static_cast<std::uint32_t>(word));
     word >>= 32U;

@@ -8,10 +8,13 @@
 // One kernel a family of bases, written once for every magnitude type:
 // `step(rest, count)` gives a DigitStep, the low digits of `rest` (at least
 // `count` of 1 to 8, and any byte past its digits '0') and what is left of
-// `rest` past them. Everything passes in registers.
+// `rest` past them. Everything passes in registers, and every step but the
+// any-base one is inlined whatever else the caller's function inlines (that
+// one is a loop, which forced into an unrolled caller took twice as long).
 
 #include <cstdint>
 
+#include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
 
@@ -41,8 +44,8 @@ constexpr Magnitude shifted_down(Magnitude rest) noexcept {
 // its top bit exactly when a lower bit is set, with no carry into the next.
 struct BinaryDigits {
   template <typename Magnitude>
-  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                           std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static constexpr DigitStep<Magnitude> step(
+      Magnitude rest, std::uint32_t /*count*/) noexcept {
     const std::uint64_t kept =
         (static_cast<std::uint64_t>(rest & 0xffU) * each_byte) & 0x8040201008040201U;
     return {(((kept + 0x7f * each_byte) >> 7U) & each_byte) | zero_chars, shifted_down<8>(rest)};
@@ -54,8 +57,8 @@ struct BinaryDigits {
 // bytes.
 struct OctalDigits {
   template <typename Magnitude>
-  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                           std::uint32_t /*count*/) noexcept {
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static constexpr DigitStep<Magnitude> step(
+      Magnitude rest, std::uint32_t /*count*/) noexcept {
     auto word = static_cast<std::uint64_t>(rest & 0xffffffU);
     word = (word & 0xfffU) | ((word & 0xfff000U) << 20U);
     word = (word & 0x0000003f0000003fU) | ((word & 0x00000fc000000fc0U) << 10U);
@@ -72,8 +75,8 @@ struct HexDigits {
   std::uint64_t letter_gap = lower_letter_gap;
 
   template <typename Magnitude>
-  [[nodiscard]] constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                    std::uint32_t /*count*/) const noexcept {
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr DigitStep<Magnitude> step(
+      Magnitude rest, std::uint32_t /*count*/) const noexcept {
     auto word = static_cast<std::uint64_t>(rest & 0xffffffffU);
     word = (word | (word << 16U)) & 0x0000ffff0000ffffU;
     word = (word | (word << 8U)) & 0x00ff00ff00ff00ffU;
@@ -89,8 +92,8 @@ struct HexDigits {
 // for n < 179, and no lane's product reaches the next lane.
 struct DecimalDigits {
   template <typename Magnitude>
-  [[nodiscard]] static constexpr DigitStep<Magnitude> step(Magnitude rest,
-                                                           std::uint32_t count) noexcept {
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static constexpr DigitStep<Magnitude> step(
+      Magnitude rest, std::uint32_t count) noexcept {
     if constexpr (sizeof(Magnitude) > 8) {
       // Above 64 bits a division is a library call: one a step, and none
       // once the rest fits in 64 bits, as it does for the last 20 digits.
