@@ -173,13 +173,12 @@ constexpr char* convert_portably(Magnitude value, char* buffer, std::uint32_t co
 
 // The separators between groups of `group` in `count` (at least 1) digits,
 // (count - 1) / group: for the groups of 2 to 36, which are every group in
-// practice, a multiply by the base table's reciprocal rather than a division
-// of some 26 cycles.
+// practice, a multiply by the base table's reciprocal rather than a division.
 BITSPLIT_ALWAYS_INLINE constexpr std::uint32_t separator_count(std::uint32_t count,
                                                                std::uint32_t group) noexcept {
   const std::uint32_t after_first = count - 1;
   if (BITSPLIT_IS_KNOWN(after_first / group)) {
-    return after_first / group;  // Folded, so that the unrolling below sees it.
+    return after_first / group;  // Folded, so that write_known_groups' loop has a known count.
   }
   if (group >= 2 && group <= max_base) {
     return reciprocals[group].digit.quotient(after_first);
