@@ -119,7 +119,7 @@ std::vector<T> random_values(const Case& bench_case) {
     // Two draws, for 128-bit types, which std::uniform_int_distribution does
     // not take; the bias of the remainder is of no matter here.
     const uint128 random = (uint128{generator()} << 64U) | generator();
-    const uint128 span = static_cast<uint128>(most - least);
+    const auto span = static_cast<uint128>(most - least);
     value = static_cast<T>(static_cast<uint128>(least) +
                            (span == ~uint128{0} ? random : random % (span + 1)));
   }

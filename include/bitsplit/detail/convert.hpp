@@ -239,9 +239,9 @@ BITSPLIT_ALWAYS_INLINE inline void store_run_before(char* end, std::uint32_t len
 // the kernel's words of eight.
 template <typename Family, typename Magnitude>
 struct DigitSource {
-  Family family;
-  Magnitude rest;
-  std::uint32_t unmade;         // Digits not yet made.
+  Family family{};
+  Magnitude rest = 0;
+  std::uint32_t unmade = 0;     // Digits not yet made.
   std::uint64_t pending = 0;    // Digits made but not yet taken, in the low bytes.
   std::uint32_t available = 0;  // How many.
   bool fits = true;             // Whether the made digits past the count were zeros.
