@@ -13,7 +13,11 @@
 #include <span>
 #include <type_traits>
 
+#include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/convert.hpp"
+#include "bitsplit/detail/format.hpp"
+#include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/magnitude.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reverse.hpp"
 
@@ -27,18 +31,6 @@
 // knows becomes straight-line code; any other calls one shared function.
 
 namespace bitsplit {
-
-namespace detail {
-
-template <typename T>
-inline constexpr bool is_int128 =
-#ifdef __SIZEOF_INT128__
-    std::same_as<std::remove_cv_t<T>, int128> || std::same_as<std::remove_cv_t<T>, uint128>;
-#else
-    false;
-#endif
-
-}  // namespace detail
 
 // Every standard integer type but bool and the character types (char,
 // wchar_t, char8_t, char16_t, char32_t); signed char and unsigned char, as
@@ -85,110 +77,9 @@ struct digit_format {
 // counted: the width (0 when it is 0 or less), plus one separator between
 // each two groups when `format.group` is above 0.
 BITSPLIT_ALWAYS_INLINE constexpr std::size_t formatted_size(const digit_format& format) noexcept {
-  if (format.width <= 0) {
-    return 0;
-  }
-  const auto digits = static_cast<std::uint32_t>(format.width);
-  return format.group > 0
-             ? std::size_t{digits} +
-                   detail::separator_count(digits, static_cast<std::uint32_t>(format.group))
-             : digits;
+  return detail::grouped_size(detail::count_of(format.width),
+                              format.group > 0 ? static_cast<std::uint32_t>(format.group) : 0);
 }
-
-namespace detail {
-
-BITSPLIT_ALWAYS_INLINE constexpr bool has_room(std::span<char> buffer,
-                                               std::int32_t width) noexcept {
-  return buffer.size() > (width > 0 ? static_cast<std::size_t>(width) : 0);
-}
-
-BITSPLIT_ALWAYS_INLINE constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
-  const auto is_among = [&](char first, std::int32_t value_of_first) {
-    return character >= first && character - first + value_of_first < base;
-  };
-  return (character <= '9' && is_among('0', 0)) || (character <= 'z' && is_among('a', 10)) ||
-         (character <= 'Z' && is_among('A', 10));
-}
-
-// Whether the base, the group and the separator make a format that can be
-// read back: no separator that could pass for a digit or end the string.
-BITSPLIT_ALWAYS_INLINE constexpr bool is_usable(const digit_format& format) noexcept {
-  return format.base >= 2 && format.base <= max_base && format.group >= 0 &&
-         (format.group == 0 ||
-          (format.separator != '\0' && !is_digit_of(format.separator, format.base)));
-}
-
-template <digit_integer T>
-BITSPLIT_ALWAYS_INLINE constexpr bool is_negative(T value) noexcept {
-  // Not std::is_signed_v, which is false for __int128 in strict modes.
-  if constexpr (static_cast<T>(-1) < static_cast<T>(0)) {
-    return value < 0;
-  } else {
-    return false;
-  }
-}
-
-// The unsigned type with at least T's bits that the kernels take.
-template <typename T>
-struct MagnitudeOf {
-  using type = std::conditional_t<sizeof(T) <= 4, std::uint32_t, std::uint64_t>;
-};
-#ifdef __SIZEOF_INT128__
-template <>
-struct MagnitudeOf<int128> {
-  using type = uint128;
-};
-template <>
-struct MagnitudeOf<uint128> {
-  using type = uint128;
-};
-#endif
-
-// A value that is not negative, in the unsigned type the kernels take, so
-// that unsigned arithmetic is exact and cheaper.
-template <digit_integer T>
-BITSPLIT_ALWAYS_INLINE constexpr auto magnitude_of(T value) noexcept {
-  return static_cast<typename MagnitudeOf<std::remove_cv_t<T> >::type>(value);
-}
-
-BITSPLIT_ALWAYS_INLINE constexpr std::uint32_t letter_gap_of(letter_case letters) noexcept {
-  return letters == letter_case::upper ? upper_letter_gap : lower_letter_gap;
-}
-
-// `base` is in 2..36.
-template <typename Magnitude>
-BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, std::uint32_t count,
-                                               std::uint32_t base,
-                                               std::uint32_t letter_gap) noexcept {
-#ifndef BITSPLIT_PORTABLE
-  if (!std::is_constant_evaluated()) {
-    return convert_at_run_time(value, buffer, count, base, letter_gap);
-  }
-#endif
-  return convert_portably(value, buffer, count, base, letter_gap);
-}
-
-// The same with `separator` between groups of `group` (at least 1) digits,
-// for a `count` of at least 1.
-template <typename Magnitude>
-BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* buffer,
-                                                       std::uint32_t count, std::uint32_t base,
-                                                       std::uint32_t letter_gap,
-                                                       std::uint32_t group,
-                                                       char separator) noexcept {
-#ifndef BITSPLIT_PORTABLE
-  if (!std::is_constant_evaluated()) {
-    return convert_grouped_at_run_time(value, buffer, count, base, letter_gap, group, separator);
-  }
-#endif
-  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator);
-}
-
-BITSPLIT_ALWAYS_INLINE constexpr std::uint32_t count_of(std::int32_t width) noexcept {
-  return width > 0 ? static_cast<std::uint32_t>(width) : 0;
-}
-
-}  // namespace detail
 
 // Writes `value` in `base` as exactly `width` digits into `buffer`: most
 // significant digit first, zeros on the left, and a zero byte at index
@@ -214,7 +105,8 @@ template <digit_integer T>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(T value, char* buffer,
                                                                      std::int32_t width,
                                                                      std::int32_t base) noexcept {
-  if (buffer == nullptr || base < 2 || base > detail::max_base || detail::is_negative(value)) {
+  if (buffer == nullptr || !detail::is_usable(digit_format{.width = width, .base = base}) ||
+      detail::is_negative(value)) {
     return nullptr;
   }
   return detail::convert(detail::magnitude_of(value), buffer, detail::count_of(width),
@@ -267,7 +159,7 @@ template <digit_integer T>
   }
   const std::uint32_t count = detail::count_of(format.width);
   const auto base = static_cast<std::uint32_t>(format.base);
-  const std::uint32_t letter_gap = detail::letter_gap_of(format.letters);
+  const std::uint32_t letter_gap = detail::letter_gap_of(format);
   if (format.group == 0 || count == 0) {
     return detail::convert(detail::magnitude_of(value), buffer.data(), count, base, letter_gap);
   }
