@@ -2,7 +2,8 @@
 // width, a base, one of the checked types, the value's next 64 bits (used by
 // 128-bit types), the letter case, a group and a separator; the call is
 // checked against the oracle in an exact-size heap block. Whatever follows is
-// reversed by reverse_char and compared with std::reverse.
+// a text, read as that type in that format and checked against the oracle's
+// reader, and reversed by reverse_char and compared with std::reverse.
 
 #include <algorithm>
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "conversion_check.hpp"
@@ -30,8 +32,11 @@ std::int32_t folded(std::uint32_t raw, std::int32_t lowest, std::int32_t highest
 }
 
 template <typename T>
-bitsplit_test::Fault check(bitsplit_test::WidestBits bits, const bitsplit::digit_format& format) {
-  return bitsplit_test::check_against_oracle(static_cast<T>(bits), format);
+bitsplit_test::Fault check(bitsplit_test::WidestBits bits, const bitsplit::digit_format& format,
+                           std::string_view text) {
+  const bitsplit_test::Fault fault =
+      bitsplit_test::check_against_oracle(static_cast<T>(bits), format);
+  return fault ? fault : bitsplit_test::check_reading_against_oracle<T>(text, format);
 }
 
 }  // namespace
@@ -53,20 +58,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       .letters = (data[25] & 1U) != 0 ? bitsplit::letter_case::upper : bitsplit::letter_case::lower,
       .group = folded(data[26], -1, 17),
       .separator = static_cast<char>(data[27])};
+  // In a block of its own size, so that a read past its end is caught.
+  const std::vector<char> text(data + header, data + size);
   const bitsplit_test::Fault fault =
       []<typename... Types>(bitsplit_test::TypeList<Types...>, std::size_t type,
-                            bitsplit_test::WidestBits bits, const bitsplit::digit_format& format) {
+                            bitsplit_test::WidestBits bits, const bitsplit::digit_format& format,
+                            std::string_view text) {
         bitsplit_test::Fault found;
         std::size_t index = 0;
-        static_cast<void>(((index++ == type && (found = check<Types>(bits, format), true)) || ...));
+        static_cast<void>(
+            ((index++ == type && (found = check<Types>(bits, format, text), true)) || ...));
         return found;
-      }(bitsplit_test::checked_types{}, data[16] % type_count, bits, format);
+      }(bitsplit_test::checked_types{}, data[16] % type_count, bits, format,
+        std::string_view(text.data(), text.size()));
   if (fault) {
     static_cast<void>(std::fprintf(stderr, "%s\n", bitsplit_test::describe(fault).c_str()));
     std::abort();
   }
 
-  const std::vector<char> text(data + header, data + size);
   std::vector<char> reversed = text;
   bitsplit::reverse_char(reversed.data(), static_cast<std::uint32_t>(reversed.size()));
   if (!std::equal(text.rbegin(), text.rend(), reversed.begin())) {

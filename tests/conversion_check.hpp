@@ -1,10 +1,10 @@
 #ifndef BITSPLIT_TESTS_CONVERSION_CHECK_HPP
 #define BITSPLIT_TESTS_CONVERSION_CHECK_HPP
 
-// The whole contract of my_itoa and to_fixed_digits, checked against an
-// oracle that shares no code with the library. All of it is constexpr, so the
-// compile-time checks, the unit tests, the exhaustive and sampled runs and the
-// fuzz target hold the routines to the same answers.
+// The whole contract of my_itoa, to_fixed_digits and from_fixed_digits,
+// checked against an oracle that shares no code with the library. All of it
+// is constexpr, so the compile-time checks, the unit tests, the exhaustive and
+// sampled runs and the fuzz target hold the routines to the same answers.
 
 #include <algorithm>
 #include <array>
@@ -13,6 +13,8 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <type_traits>
 
 #include "bitsplit/digits.hpp"
@@ -90,6 +92,12 @@ constexpr std::int32_t text_size(const digit_format& format) {
   return format.group > 0 && width > 0 ? width + (width - 1) / format.group : width;
 }
 
+constexpr bool is_refused(const digit_format& format) {
+  return format.base < 2 || format.base > 36 || format.group < 0 ||
+         (format.group > 0 &&
+          (format.separator == '\0' || is_digit_of(format.separator, format.base)));
+}
+
 template <typename T>
 constexpr bool is_refused(T value, const digit_format& format) {
   if constexpr (is_signed<T>) {
@@ -97,9 +105,7 @@ constexpr bool is_refused(T value, const digit_format& format) {
       return true;
     }
   }
-  return format.base < 2 || format.base > 36 || format.group < 0 ||
-         (format.group > 0 &&
-          (format.separator == '\0' || is_digit_of(format.separator, format.base)));
+  return is_refused(format);
 }
 
 // The oracle: a plain division loop. `value` >= 0 and `base` in 2..36.
@@ -117,6 +123,64 @@ constexpr Digits digits_of(T value, std::int32_t base) {
 template <typename T>
 constexpr Digits oracle_digits(T value, const digit_format& format) {
   return is_refused(value, format) ? Digits{} : digits_of(value, format.base);
+}
+
+// What reading a text must give: where it stops, as an index, why, and the
+// value on success.
+struct Reading {
+  std::int32_t stop = 0;
+  std::errc error{};
+  WidestBits value = 0;
+  friend constexpr bool operator==(const Reading&, const Reading&) = default;
+};
+
+// A digit's value in either case, or -1.
+constexpr std::int32_t value_of_digit(char character) {
+  for (std::int32_t digit = 0; digit < 36; ++digit) {
+    if (character == digit_char(digit) ||
+        character == in_case(digit_char(digit), letter_case::upper)) {
+      return digit;
+    }
+  }
+  return -1;
+}
+
+// The oracle's reader: the text, left to right, against the layout of the
+// whole formatted size, the separator places counted from the right.
+template <typename T>
+constexpr Reading oracle_reading(std::string_view text, const digit_format& format) {
+  if (is_refused(format)) {
+    return {0, std::errc::invalid_argument};
+  }
+  const std::int32_t size = text_size(format);
+  const auto length = static_cast<std::int32_t>(text.size());
+  const auto base = static_cast<WidestBits>(format.base);
+  const auto largest = static_cast<WidestBits>(std::numeric_limits<T>::max());
+  WidestBits value = 0;
+  bool too_large = false;
+  for (std::int32_t place = 0; place < size; ++place) {
+    if (place == length) {
+      return {place, std::errc::invalid_argument};
+    }
+    const char character = text[static_cast<std::size_t>(place)];
+    if (format.group > 0 && (size - place) % (format.group + 1) == 0) {
+      if (character != format.separator) {
+        return {place, std::errc::invalid_argument};
+      }
+      continue;
+    }
+    const std::int32_t digit = value_of_digit(character);
+    if (digit < 0 || digit >= format.base) {
+      return {place, std::errc::invalid_argument};
+    }
+    const auto digit_bits = static_cast<WidestBits>(digit);
+    too_large = too_large || value > (largest - digit_bits) / base;
+    value = too_large ? 0 : value * base + digit_bits;
+  }
+  if (length > size) {
+    return {size, std::errc::invalid_argument};
+  }
+  return too_large ? Reading{length, std::errc::result_out_of_range} : Reading{length, {}, value};
 }
 
 // What a call must leave behind: its result, and the bytes at index 0 to
@@ -194,6 +258,60 @@ constexpr Fault fault(const char* what, T value, const digit_format& format) {
   return {what, static_cast<WidestBits>(value), is_signed<T>, format};
 }
 
+// Reads `text` with from_fixed_digits in both forms that take `format`, and
+// compares where it stops, why and the value (set, or left alone) with
+// `expected`.
+template <typename T>
+constexpr Fault check_reading(std::string_view text, const digit_format& format,
+                              const Reading& expected, T value_for_fault) {
+  const T untouched = static_cast<T>(0x5a);
+  T value = untouched;
+  const auto [ptr, error] = bitsplit::from_fixed_digits(text, value, format);
+  if (ptr - text.data() != expected.stop || error != expected.error) {
+    return fault(error == expected.error ? "read stopped at the wrong place" : "read a wrong error",
+                 value_for_fault, format);
+  }
+  if (value != (error == std::errc{} ? static_cast<T>(expected.value) : untouched)) {
+    return fault("read a wrong value", value_for_fault, format);
+  }
+  if (format.group == 0) {
+    T plain_value = untouched;
+    const auto plain = bitsplit::from_fixed_digits(text, plain_value, format.width, format.base);
+    if (plain.ptr != ptr || plain.ec != error || plain_value != value) {
+      return fault("the two forms read differently", value_for_fault, format);
+    }
+  }
+  return {};
+}
+
+// Reads `text` against the oracle's reader. A text read as a value whose
+// letters are all in one case must also come back when that value is written
+// in that case.
+template <typename T>
+constexpr Fault check_reading_against_oracle(std::string_view text, const digit_format& format) {
+  const Reading expected = oracle_reading<T>(text, format);
+  const auto value = static_cast<T>(expected.value);
+  if (const Fault fault = check_reading(text, format, expected, value)) {
+    return fault;
+  }
+  const auto is_in = [&](char first, char last) {
+    return std::any_of(text.begin(), text.end(),
+                       [&](char character) { return character >= first && character <= last; });
+  };
+  const bool has_upper = is_in('A', 'Z');
+  if (expected.error != std::errc{} || (has_upper && is_in('a', 'z'))) {
+    return {};
+  }
+  digit_format in_its_case = format;
+  in_its_case.letters = has_upper ? letter_case::upper : letter_case::lower;
+  std::array<char, 2 * max_checked_width + 1> written{};
+  if (bitsplit::to_fixed_digits(value, written, in_its_case) == nullptr ||
+      std::string_view(written.data()) != text) {
+    return fault("a value read did not write its text back", value, format);
+  }
+  return {};
+}
+
 // The routine under test: for a plain format my_itoa for std::int32_t, which
 // must be the same as to_fixed_digits<std::int32_t>, and the four-argument
 // to_fixed_digits for the other types; for any other, the overload that
@@ -245,37 +363,56 @@ constexpr bool same_bytes(const char* left, const char* right, std::int32_t coun
 // Converts into `room` with `convert_into`, which the caller makes exactly
 // text_size(format) + 1 bytes long so that any access past the terminator's
 // place is caught, and compares the result and every byte of `room` with
-// `expected`.
+// `expected`. Then reads the text back: a value that fits as itself, the
+// digits of one too long against the oracle's reader. The text is copied to
+// `read_room`, where the caller has room for exactly the text, or else read
+// in place.
 template <typename T, typename Convert = char* (*)(T, char*, const digit_format&)>
 constexpr Fault check_conversion(T value, const digit_format& format, const Outcome& expected,
-                                 char* room, Convert convert_into = convert<T>) {
+                                 char* room, Convert convert_into = convert<T>,
+                                 char* read_room = nullptr) {
   const std::int32_t size = text_size(format);
   std::fill_n(room, size + 1, sentinel);
   const char* result = convert_into(value, room, format);
   if (result != (expected.returns_buffer ? room : nullptr)) {
     return fault(expected.returns_buffer ? "failed" : "did not fail", value, format);
   }
-  if (same_bytes(room, expected.bytes.data(), size + 1)) {
+  if (!same_bytes(room, expected.bytes.data(), size + 1)) {
+    return fault(same_bytes(room, expected.bytes.data(), size)
+                     ? "wrong byte at the terminator's place"
+                     : "wrong digit",
+                 value, format);
+  }
+  if (is_refused(value, format)) {
     return {};
   }
-  return fault(same_bytes(room, expected.bytes.data(), size)
-                   ? "wrong byte at the terminator's place"
-                   : "wrong digit",
-               value, format);
+  if (read_room != nullptr) {
+    std::copy_n(room, size, read_room);
+  }
+  const std::string_view text(read_room != nullptr ? read_room : room,
+                              static_cast<std::size_t>(size));
+  if (expected.returns_buffer) {
+    return check_reading(text, format, {size, std::errc{}, static_cast<WidestBits>(value)}, value);
+  }
+  // Not in the compile-time sweep, which would pass the compilers' step limits.
+  return std::is_constant_evaluated() ? Fault{} : check_reading_against_oracle<T>(text, format);
 }
 
-// The same with the oracle's answer, in a heap block of exactly the room the
-// contract allows: at compile time an access past it is an error, at run time
-// AddressSanitizer sees it. A plain format is checked through both overloads
-// at run time; at compile time, where the steps are counted, through one.
+// The same with the oracle's answer, in heap blocks of exactly the room the
+// contract allows, and of exactly the text to read back: at compile time an
+// access past either is an error, at run time AddressSanitizer sees it. A plain format is checked
+// through both overloads at run time; at compile time, where the steps are counted, through one.
 template <typename T>
 constexpr Fault check_against_oracle(T value, const digit_format& format) {
   const Outcome expected = expected_outcome(value, format, oracle_digits(value, format));
-  char* room = new char[static_cast<std::size_t>(text_size(format)) + 1];
-  Fault fault = check_conversion(value, format, expected, room);
+  const auto size = static_cast<std::size_t>(text_size(format));
+  char* room = new char[size + 1];
+  char* read_room = new char[size];
+  Fault fault = check_conversion(value, format, expected, room, convert<T>, read_room);
   if (!fault && is_plain(format) && !std::is_constant_evaluated()) {
-    fault = check_conversion(value, format, expected, room, convert_through_format<T>);
+    fault = check_conversion(value, format, expected, room, convert_through_format<T>, read_room);
   }
+  delete[] read_room;
   delete[] room;
   return fault;
 }

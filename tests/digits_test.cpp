@@ -298,6 +298,191 @@ Fault known_format_fault() {
   }
 }
 
+// Texts that read well, each spoilt at every place in turn by every kind of
+// wrong character; another digit's case is not wrong. Each must stop at the
+// place spoilt, with invalid_argument.
+struct WellFormed {
+  std::string_view text;
+  bitsplit::digit_format format;
+};
+constexpr std::array<WellFormed, 10> well_formed_texts = {
+    WellFormed{"00000000000011110100001001000000", {32, 2}},
+    WellFormed{"0000_0000_0000_1111_0100_0010_0100_0000", {32, 2, lower, 4}},
+    WellFormed{"00:1A:2b:3C:4D:5E", {12, 16, upper, 2, ':'}},
+    WellFormed{"deadBEEF", {8, 16}},
+    WellFormed{"4294967295", {10, 10}},
+    WellFormed{"001,234,567", {9, 10, lower, 3, ','}},
+    WellFormed{"37777777777", {11, 8}},
+    WellFormed{"zik0zj", {6, 36}},
+    WellFormed{"0.6.5.4.3.2.1.0.6.5.4.3", {12, 7, lower, 1, '.'}},
+    WellFormed{"7", {1, 8}},
+};
+
+// The kinds of wrong character: the neighbours of every range a digit comes
+// from, bytes above 0x7f, a digit of the next base up, the separator, a
+// digit, a terminator, a sign and a blank.
+constexpr std::array<char, 15> wrong_characters(const bitsplit::digit_format& format) {
+  return {'/',
+          ':',
+          '@',
+          '[',
+          '`',
+          '{',
+          '\x80',
+          '\xff',
+          format.base < 36 ? bitsplit_test::digit_char(format.base) : '~',
+          format.group > 0 ? format.separator : '_',
+          '0',
+          '\0',
+          '+',
+          '-',
+          ' '};
+}
+
+template <typename T>
+constexpr Fault spoilt_text_fault(const WellFormed& well_formed) {
+  const auto& [text, format] = well_formed;
+  std::array<char, 2 * bitsplit_test::max_checked_width> spoilt{};
+  for (std::size_t place = 0; place < text.size(); ++place) {
+    for (const char wrong : wrong_characters(format)) {
+      std::copy(text.begin(), text.end(), spoilt.begin());
+      spoilt[place] = wrong;
+      const bool is_separator_place =
+          format.group > 0 &&
+          (text.size() - place) % static_cast<std::size_t>(format.group + 1) == 0;
+      if (is_separator_place ? wrong == format.separator
+                             : bitsplit_test::is_digit_of(wrong, format.base)) {
+        continue;  // Not wrong here.
+      }
+      const std::string_view spoilt_text(spoilt.data(), text.size());
+      if (const Fault fault = bitsplit_test::check_reading(
+              spoilt_text, format, {static_cast<std::int32_t>(place), std::errc::invalid_argument},
+              T{})) {
+        return fault;
+      }
+      // The oracle's reader agrees.
+      if (const Fault fault = bitsplit_test::check_reading_against_oracle<T>(spoilt_text, format)) {
+        return fault;
+      }
+    }
+  }
+  return {};
+}
+
+// Each text as it is, and one too short, one too long and an empty one,
+// which stop at their end or at the first character too many.
+template <typename T>
+constexpr Fault reading_fault(const WellFormed& well_formed) {
+  const auto& [text, format] = well_formed;
+  const auto size = static_cast<std::int32_t>(text.size());
+  std::array<char, 2 * bitsplit_test::max_checked_width + 1> longer{};
+  std::copy(text.begin(), text.end(), longer.begin());
+  longer[text.size()] = '0';
+  struct Variant {
+    std::string_view text;
+    bitsplit_test::Reading expected;
+  };
+  for (const auto& [variant, expected] :
+       {Variant{text, bitsplit_test::oracle_reading<T>(text, format)},
+        Variant{text.substr(0, text.size() - 1), {size - 1, std::errc::invalid_argument}},
+        Variant{std::string_view(longer.data(), text.size() + 1),
+                {size, std::errc::invalid_argument}},
+        Variant{"", {0, std::errc::invalid_argument}}}) {
+    if (const Fault fault = bitsplit_test::check_reading(variant, format, expected, T{})) {
+      return fault;
+    }
+  }
+  if (bitsplit_test::oracle_reading<T>(text, format).error != std::errc{}) {
+    return bitsplit_test::fault("a well-formed text does not read", T{}, format);
+  }
+  return spoilt_text_fault<T>(well_formed);
+}
+
+// What the table above cannot show: empty widths, refused formats, and the
+// prefixes, signs and blanks that other readers take.
+struct ReadAnswer {
+  std::string_view text;
+  bitsplit::digit_format format;
+  bitsplit_test::Reading expected;
+};
+constexpr auto invalid = std::errc::invalid_argument;
+constexpr std::array<ReadAnswer, 16> read_answers = {
+    ReadAnswer{"", {0, 10}, {0, {}, 0}},
+    ReadAnswer{"", {-3, 10, lower, 2}, {0, {}, 0}},
+    ReadAnswer{"0", {0, 10}, {0, invalid}},
+    ReadAnswer{"00ff:", {4, 16}, {4, invalid}},
+    ReadAnswer{"0x00ff", {6, 16}, {1, invalid}},
+    ReadAnswer{" 255", {4, 10}, {0, invalid}},
+    ReadAnswer{"+255", {4, 10}, {0, invalid}},
+    ReadAnswer{"-255", {4, 10}, {0, invalid}},
+    ReadAnswer{"00ff", {4, 1}, {0, invalid}},
+    ReadAnswer{"00ff", {4, 37}, {0, invalid}},
+    ReadAnswer{"00_ff", {4, 16, lower, -1}, {0, invalid}},
+    ReadAnswer{std::string_view("00\0ff", 5), {4, 16, lower, 2, '\0'}, {0, invalid}},
+    ReadAnswer{"00aff", {4, 16, lower, 2, 'a'}, {0, invalid}},
+    ReadAnswer{"00a05", {4, 10, lower, 2, 'a'}, {5, {}, 5}},
+    ReadAnswer{"00:1A:2B", {6, 16, upper, 2, ':'}, {8, {}, 0x1a2b}},
+    ReadAnswer{"00:1A:2", {6, 16, upper, 2, ':'}, {7, invalid}},
+};
+
+constexpr Fault reading_fault() {
+  for (const auto& [text, format, expected] : read_answers) {
+    if (const Fault fault = bitsplit_test::check_reading(text, format, expected, std::uint64_t{})) {
+      return fault;
+    }
+  }
+  for (const WellFormed& well_formed : well_formed_texts) {
+    if (const Fault fault = reading_fault<std::uint64_t>(well_formed)) {
+      return fault;
+    }
+  }
+  return {};
+}
+
+// T's largest value in `base` reads back; one more is out of range, with
+// the stop at the text's end, also behind leading zeros.
+template <typename T>
+constexpr Fault largest_value_fault(std::int32_t base) {
+  const bitsplit_test::Digits digits =
+      bitsplit_test::digits_of(std::numeric_limits<T>::max(), base);
+  std::array<char, 2 * bitsplit_test::max_checked_width> text{};
+  const std::int32_t width = digits.count + 2;
+  std::fill_n(text.begin(), width, '0');
+  for (std::int32_t index = 0; index < digits.count; ++index) {
+    text[static_cast<std::size_t>(width - 1 - index)] =
+        digits.low_first[static_cast<std::size_t>(index)];
+  }
+  const std::string_view largest(text.data(), static_cast<std::size_t>(width));
+  const bitsplit::digit_format format{width, base};
+  if (const Fault fault = bitsplit_test::check_reading(
+          largest, format,
+          {width, std::errc{},
+           static_cast<bitsplit_test::WidestBits>(std::numeric_limits<T>::max())},
+          T{})) {
+    return fault;
+  }
+  // Plus one: the last digits that are the base's highest become 0.
+  std::int32_t place = width - 1;
+  for (; text[static_cast<std::size_t>(place)] == bitsplit_test::digit_char(base - 1); --place) {
+    text[static_cast<std::size_t>(place)] = '0';
+  }
+  text[static_cast<std::size_t>(place)] = bitsplit_test::digit_char(
+      bitsplit_test::value_of_digit(text[static_cast<std::size_t>(place)]) + 1);
+  return bitsplit_test::check_reading(largest, format, {width, std::errc::result_out_of_range},
+                                      T{});
+}
+
+constexpr Fault largest_value_fault() {
+  Fault fault;
+  []<typename... Types>(bitsplit_test::TypeList<Types...>, Fault& found) {
+    static_cast<void>(
+        ((!(found = largest_value_fault<Types>(10)) && !(found = largest_value_fault<Types>(16)) &&
+          !(found = largest_value_fault<Types>(36))) &&
+         ...));
+  }(bitsplit_test::checked_types{}, fault);
+  return fault;
+}
+
 // Reverses "ABC..." in a block of exactly `length` characters.
 constexpr Fault reverse_fault() {
   for (std::uint32_t length = 0; length <= 40; ++length) {
@@ -373,8 +558,13 @@ constexpr std::int32_t smallest_base_at_compile_time = sizeof(T) > 8 ? 10 : 2;
 static_assert(!known_answer_fault());
 static_assert(!sized_buffer_fault());
 static_assert(!reverse_fault());
+static_assert(!reading_fault());
+static_assert(!largest_value_fault());
 static_assert(!byte_swap_fault());
 static_assert(!reciprocal_fault(512));
+// The sweep around every power of every base at compile time takes most of
+// this file's compile time and memory, so one build runs it.
+#ifdef BITSPLIT_COMPILE_TIME_SWEEP
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
   return (boundaries_hold<std::int32_t, 2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
@@ -386,6 +576,7 @@ static_assert([]<typename... Types>(bitsplit_test::TypeList<std::int32_t, Types.
            boundaries_hold<Types, 10, false> && boundaries_hold<Types, 16, false> &&
            boundaries_hold<Types, 36, false>)&&...);
 }(bitsplit_test::checked_types{}));
+#endif
 
 void expect_no_fault(const Fault& fault) { EXPECT_FALSE(fault) << bitsplit_test::describe(fault); }
 
@@ -409,6 +600,14 @@ TEST(ToFixedDigits, MatchesTheOracleInKnownFormats) {
         known_format_fault<std::int32_t, digit_format{5, 10, lower, 2}>()}) {
     expect_no_fault(fault);
   }
+}
+
+TEST(FromFixedDigits, StopsAtTheFirstCharacterThatBreaksTheFormat) {
+  expect_no_fault(reading_fault());
+}
+
+TEST(FromFixedDigits, ReadsTheLargestValueAndRefusesOneMore) {
+  expect_no_fault(largest_value_fault());
 }
 
 TEST(ToFixedDigits, SizedBuffersRefuseTooLittleRoom) { expect_no_fault(sized_buffer_fault()); }

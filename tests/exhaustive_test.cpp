@@ -13,8 +13,9 @@
 //                                for the narrower ones and a sixty-fourth for
 //                                the 128-bit ones
 //
-// Every buffer ends where an inaccessible page begins, so any access past
-// the terminator's place ends the run with SIGSEGV.
+// Every conversion is read back. Every buffer, and every text read, ends
+// where an inaccessible page begins, so any access past the terminator's
+// place or the text's end ends the run with SIGSEGV.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -37,13 +38,15 @@ namespace {
 using bitsplit_test::Digits;
 using bitsplit_test::Fault;
 
-// A page of memory followed by one that may not be touched.
+// Two pages of memory, each followed by one that may not be touched: one
+// for the conversions, one for the texts read back.
 class GuardedPage {
  public:
   GuardedPage() : size_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
     void* pages =
-        mmap(nullptr, 2 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (pages == MAP_FAILED || mprotect(static_cast<char*>(pages) + size_, size_, PROT_NONE) != 0) {
+        mmap(nullptr, 4 * size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (pages == MAP_FAILED || mprotect(static_cast<char*>(pages) + size_, size_, PROT_NONE) != 0 ||
+        mprotect(static_cast<char*>(pages) + 3 * size_, size_, PROT_NONE) != 0) {
       std::perror("guard page");
       std::exit(2);
     }
@@ -53,11 +56,17 @@ class GuardedPage {
   GuardedPage& operator=(const GuardedPage&) = delete;
   GuardedPage(GuardedPage&&) = delete;
   GuardedPage& operator=(GuardedPage&&) = delete;
-  ~GuardedPage() { munmap(start_, 2 * size_); }
+  ~GuardedPage() { munmap(start_, 4 * size_); }
 
-  // Room for a conversion at `width` that ends right at the guard page.
-  [[nodiscard]] char* room(std::int32_t width) const {
-    return start_ + size_ - (static_cast<std::size_t>(std::max(width, 0)) + 1);
+  // Room for a conversion of `size` characters and its terminator that ends
+  // right at the first guard page.
+  [[nodiscard]] char* room(std::int32_t size) const {
+    return start_ + size_ - (static_cast<std::size_t>(std::max(size, 0)) + 1);
+  }
+
+  // Room for a text of `size` characters that ends right at the second.
+  [[nodiscard]] char* text_room(std::int32_t size) const {
+    return start_ + 3 * size_ - static_cast<std::size_t>(std::max(size, 0));
   }
 
  private:
@@ -68,10 +77,12 @@ class GuardedPage {
 template <typename T>
 Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& format,
             const Digits& digits) {
-  char* room = page.room(bitsplit_test::text_size(format));
+  const std::int32_t size = bitsplit_test::text_size(format);
+  char* room = page.room(size);
   room[-1] = bitsplit_test::sentinel;
   Fault fault = bitsplit_test::check_conversion(
-      value, format, bitsplit_test::expected_outcome(value, format, digits), room);
+      value, format, bitsplit_test::expected_outcome(value, format, digits), room,
+      bitsplit_test::convert<T>, page.text_room(size));
   if (!fault && room[-1] != bitsplit_test::sentinel) {
     fault = bitsplit_test::fault("wrote before the buffer", value, format);
   }

@@ -7,10 +7,13 @@
 #error "bitsplit needs C++20 or later (for example -std=c++20)"
 #else
 
+#include <charconv>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
+#include <system_error>
 #include <type_traits>
 
 #include "bitsplit/detail/compiler.hpp"
@@ -19,6 +22,7 @@
 #include "bitsplit/detail/grouped.hpp"
 #include "bitsplit/detail/magnitude.hpp"
 #include "bitsplit/detail/portable.hpp"
+#include "bitsplit/detail/read.hpp"
 #include "bitsplit/detail/reverse.hpp"
 
 // Every routine here can run at compile time, allocates nothing, keeps no
@@ -166,6 +170,59 @@ template <digit_integer T>
   return detail::convert_grouped(detail::magnitude_of(value), buffer.data(), count, base,
                                  letter_gap, static_cast<std::uint32_t>(format.group),
                                  format.separator);
+}
+
+// Reads back what to_fixed_digits writes for `format`: exactly
+// formatted_size(format) characters, with `format.separator` where the
+// writer puts one and a digit of `format.base` at every other place. Digits
+// above 9 may be in either case, whatever `format.letters` says; no sign,
+// prefix, blank or terminator is taken. A width of 0 or less takes only the
+// empty text, as 0. Nothing outside `text` is read.
+//
+// Returns, in the shape of std::from_chars:
+// - on success, {text.data() + text.size(), std::errc{}}, and sets `value`;
+// - std::errc::invalid_argument when the text breaks the format, with `ptr`
+//   at the first character that does, reading from the left: a character
+//   that is not a digit of the base where a digit belongs, anything but the
+//   separator where the separator belongs, the text's end when it is too
+//   short, or the first character past formatted_size(format) when it is too
+//   long. A format that to_fixed_digits refuses (base outside 2 to 36,
+//   negative group, a separator that is '\0' or a digit of the base) gives
+//   it with `ptr` == text.data();
+// - std::errc::result_out_of_range, with `ptr` at the text's end, when the
+//   digits are well formed but their value is above T's largest.
+// On either error `value` is left alone.
+//
+//   from_fixed_digits("00:1A:2b:3C:4D:5E", value,
+//                     {.width = 12, .base = 16, .group = 2, .separator = ':'})
+//     sets value to 0x1a2b3c4d5e;
+//   from_fixed_digits("00ff:", value, 4, 16) gives invalid_argument with ptr
+//     at the ':' (index 4), where std::from_chars would read 255.
+//
+// What to_fixed_digits writes for a value, this gives back; and a value it
+// gives, written in the text's letter case, gives the text back.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::from_chars_result from_fixed_digits(
+    std::string_view text, T& value, const digit_format& format) noexcept {
+  if (!detail::is_usable(format)) {
+    return {text.data(), std::errc::invalid_argument};
+  }
+  const auto outcome = detail::read_digits(text.data(), text.size(), detail::count_of(format.width),
+                                           static_cast<std::uint32_t>(format.base),
+                                           static_cast<std::uint32_t>(format.group),
+                                           format.separator, detail::largest_magnitude<T>);
+  if (outcome.error == std::errc{}) {
+    value = static_cast<T>(outcome.value);
+  }
+  return {text.data() + outcome.stop, outcome.error};
+}
+
+// The same for `width` digits in `base`, with no groups: the inverse of the
+// four-argument to_fixed_digits.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::from_chars_result from_fixed_digits(
+    std::string_view text, T& value, std::int32_t width, std::int32_t base) noexcept {
+  return from_fixed_digits(text, value, digit_format{.width = width, .base = base});
 }
 
 // to_fixed_digits for std::int32_t, the routine's first form: the pointer

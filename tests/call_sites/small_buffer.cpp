@@ -1,9 +1,11 @@
-// A caller's array and a run-time width: the library's headers must not warn
-// with -O2 -Wall -Wextra -Wpedantic.
+// A caller's array and a run-time width, and texts read back: the library's
+// headers must not warn with -O2 -Wall -Wextra -Wpedantic.
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
+#include <system_error>
 
 #include "bitsplit/digits.hpp"
 
@@ -12,6 +14,18 @@ void print_hex(std::int32_t value, std::int32_t width) {
   if (const char* digits = bitsplit::my_itoa(value, buffer, width, 16)) {
     std::puts(digits);
   }
+}
+
+// A MAC address read back, in either case.
+bool read_mac(std::string_view text, std::uint64_t& address) {
+  const bitsplit::digit_format mac{.width = 12, .base = 16, .group = 2, .separator = ':'};
+  return bitsplit::from_fixed_digits(text, address, mac).ec == std::errc{};
+}
+
+std::int32_t read_any(std::string_view text, std::int32_t width, std::int32_t base) {
+  std::int32_t value = -1;
+  static_cast<void>(bitsplit::from_fixed_digits(text, value, width, base));
+  return value;
 }
 
 #ifdef __SIZEOF_INT128__

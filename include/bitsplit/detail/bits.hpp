@@ -70,6 +70,17 @@ BITSPLIT_ALWAYS_INLINE inline void store_low_byte_first(char* target, Word word)
   store_word(target, word);
 }
 
+// Loads a word whose least significant byte is the one at `source`, whatever
+// the byte order.
+template <typename Word>
+BITSPLIT_ALWAYS_INLINE inline Word load_low_byte_first(const char* source) noexcept {
+  const Word word = load_word<Word>(source);
+  if constexpr (std::endian::native == std::endian::big) {
+    return byte_swapped(word);
+  }
+  return word;
+}
+
 // Stores `word` most significant byte first, whatever the byte order.
 template <typename Word>
 BITSPLIT_ALWAYS_INLINE inline void store_high_byte_first(char* target, Word word) noexcept {

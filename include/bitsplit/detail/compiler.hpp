@@ -27,6 +27,14 @@
 #define BITSPLIT_ALWAYS_INLINE
 #endif
 
+// The same for a lambda, where the attribute goes after the parameters and
+// only the GNU spelling is taken.
+#if defined(__GNUC__)
+#define BITSPLIT_ALWAYS_INLINE_LAMBDA __attribute__((always_inline))
+#else
+#define BITSPLIT_ALWAYS_INLINE_LAMBDA
+#endif
+
 #if defined(__has_cpp_attribute) && __has_cpp_attribute(gnu::noinline)
 #define BITSPLIT_NOINLINE [[gnu::noinline]]
 #else

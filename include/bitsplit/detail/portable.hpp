@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <system_error>
 #include <type_traits>
 
 namespace bitsplit::detail {
@@ -75,6 +76,71 @@ constexpr Magnitude write_grouped_digits_portably(Magnitude rest, char* end, std
     rest /= base;
   }
   return rest;
+}
+
+// The value of `character` as a digit, '0' to '9', then 'a' to 'z' or 'A' to
+// 'Z'; max_base for any other character.
+constexpr std::uint32_t digit_value(char character) noexcept {
+  if (character >= '0' && character <= '9') {
+    return static_cast<std::uint32_t>(character - '0');
+  }
+  if (character >= 'a' && character <= 'z') {
+    return static_cast<std::uint32_t>(character - 'a' + 10);
+  }
+  if (character >= 'A' && character <= 'Z') {
+    return static_cast<std::uint32_t>(character - 'A' + 10);
+  }
+  return max_base;
+}
+
+// Where reading a text stopped and why, and the value it holds when `error`
+// is std::errc{}.
+template <typename Magnitude>
+struct ReadOutcome {
+  std::size_t stop = 0;  // The first character that breaks the format, or the text's size.
+  std::errc error{};
+  Magnitude value = 0;
+};
+
+// Reads `count` digits in `base`, with `separator` between groups of `group`
+// counted from the right (0: no groups), from the `size` characters at
+// `text`, left to right, and stops at the first character that breaks that
+// layout. Digits that make more than `largest` are out of range.
+template <typename Magnitude>
+constexpr ReadOutcome<Magnitude> read_digits_portably(const char* text, std::size_t size,
+                                                      std::uint32_t count, std::uint32_t base,
+                                                      std::uint32_t group, char separator,
+                                                      Magnitude largest) noexcept {
+  const Magnitude limit = largest / base;
+  const auto last_digit = static_cast<std::uint32_t>(largest % base);
+  Magnitude value = 0;
+  bool too_large = false;
+  std::size_t place = 0;
+  // Digits to go in the current group: the first holds what the others leave.
+  std::uint32_t in_group = group == 0 ? count : (count - 1) % group + 1;
+  for (std::uint32_t index = 0; index < count; ++index, --in_group) {
+    if (in_group == 0) {
+      if (place == size || text[place] != separator) {
+        return {place, std::errc::invalid_argument};
+      }
+      ++place;
+      in_group = group;
+    }
+    const std::uint32_t digit = place == size ? max_base : digit_value(text[place]);
+    if (digit >= base) {
+      return {place, std::errc::invalid_argument};
+    }
+    ++place;
+    too_large = too_large || value > limit || (value == limit && digit > last_digit);
+    value = value * base + digit;  // Wraps once too large, which is then all that counts.
+  }
+  if (place != size) {
+    return {place, std::errc::invalid_argument};
+  }
+  if (too_large) {
+    return {size, std::errc::result_out_of_range};
+  }
+  return {size, std::errc{}, value};
 }
 
 // Swaps characters from both ends inwards.

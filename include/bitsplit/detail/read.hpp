@@ -1,0 +1,299 @@
+#ifndef BITSPLIT_DETAIL_READ_HPP
+#define BITSPLIT_DETAIL_READ_HPP
+
+// Reading a fixed-width text back into a magnitude, at run time and in plain
+// code. The run-time path checks and combines a word of eight characters at
+// a time and branches only once a text is done; a text that breaks the
+// format is read again by the plain code, which finds the first character
+// at fault.
+
+#include <cstddef>
+#include <cstdint>
+#include <system_error>
+#include <type_traits>
+
+#include "bitsplit/detail/bits.hpp"
+#include "bitsplit/detail/compiler.hpp"
+#include "bitsplit/detail/format.hpp"
+#include "bitsplit/detail/portable.hpp"
+#include "bitsplit/detail/read_words.hpp"
+#include "bitsplit/detail/words.hpp"
+
+namespace bitsplit::detail {
+
+// The `length` (1 to 8) characters from `start` of the `size` at `text`, the
+// first in the low byte and zeros above. One load wherever eight characters
+// of the text lie around them; pieces of 4, 2 and 1 only in a text shorter
+// than a word. Nothing outside the text is read.
+BITSPLIT_ALWAYS_INLINE inline std::uint64_t load_run(const char* text, std::size_t size,
+                                                     std::size_t start,
+                                                     std::uint32_t length) noexcept {
+  const std::uint32_t unused_bits = 8 * (8 - length);
+  if (size - start >= 8) {
+    return (load_low_byte_first<std::uint64_t>(text + start) << unused_bits) >> unused_bits;
+  }
+  if (start + length >= 8) {
+    return load_low_byte_first<std::uint64_t>(text + start + length - 8) >> unused_bits;
+  }
+  std::uint64_t word = 0;
+  std::uint32_t done = 0;
+  if ((length & 4U) != 0) {
+    word = load_low_byte_first<std::uint32_t>(text + start);
+    done = 4;
+  }
+  if ((length & 2U) != 0) {
+    word |= std::uint64_t{load_low_byte_first<std::uint16_t>(text + start + done)} << (8 * done);
+    done += 2;
+  }
+  if ((length & 1U) != 0) {
+    word |= std::uint64_t{static_cast<unsigned char>(text[start + done])} << (8 * done);
+  }
+  return word;
+}
+
+// Calls `step` with 0 to `count` - 1 in turn: unrolled into straight-line
+// code when the compiler knows a `count` of up to 16, so that everything
+// `step` computes from its index folds, and a plain loop otherwise.
+template <typename Step>
+BITSPLIT_ALWAYS_INLINE inline void repeat(std::uint32_t count, const Step& step) noexcept {
+  std::uint32_t index = 0;
+  if (BITSPLIT_IS_KNOWN(count)) {
+    BITSPLIT_UNROLL_WORDS
+    for (std::uint32_t unrolled = 0; unrolled < 16; ++unrolled) {
+      if (index < count) {
+        step(index++);
+      }
+    }
+  }
+  for (; index < count; ++index) {
+    step(index);
+  }
+}
+
+// The accumulator: 64 bits for a 32-bit magnitude, so that one word's value
+// fits it.
+template <typename Magnitude>
+using Accumulator = std::conditional_t<sizeof(Magnitude) < 8, std::uint64_t, Magnitude>;
+
+// value * factor + addend, noting in `too_large` when that wraps.
+template <typename Number>
+BITSPLIT_ALWAYS_INLINE constexpr Number multiply_add(Number value, Number factor, Number addend,
+                                                     bool& too_large) noexcept {
+#if BITSPLIT_HAS_BUILTIN(__builtin_mul_overflow) && BITSPLIT_HAS_BUILTIN(__builtin_add_overflow)
+  Number product = 0;
+  const bool wrapped = __builtin_mul_overflow(value, factor, &product);
+  const bool carried = __builtin_add_overflow(product, addend, &product);
+  too_large = too_large || wrapped || carried;
+  return product;
+#else
+  too_large = too_large || value > (static_cast<Number>(~Number{0}) - addend) / factor;
+  return value * factor + addend;
+#endif
+}
+
+template <typename Magnitude>
+struct Scan {
+  Accumulator<Magnitude> value = 0;
+  std::uint64_t misfits = 0;  // Not 0 when a character breaks the format.
+  bool too_large = false;
+};
+
+// Checks the `count` (at least 1) digits of a text of the right size, and the
+// separators between their groups, a word at a time, and adds the words up
+// from the most significant. The first word is the `count` % 8 leading
+// digits behind '0' fill, so that every other is whole.
+//
+// Where the compiler knows the count, it also knows the largest value each
+// step can reach (`bound`), and so which steps can wrap or pass `largest`:
+// only those are checked, and for most widths none is.
+template <typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family, const char* text,
+                                                            std::size_t size, std::uint32_t count,
+                                                            std::uint32_t group, char separator,
+                                                            Magnitude largest) noexcept {
+  using Number = Accumulator<Magnitude>;
+  const auto factor = static_cast<Number>(family.word_factor);
+  Scan<Magnitude> scan;
+  Number bound = 0;
+  bool bound_wraps = false;
+  const auto add_word = [&](std::uint64_t chars) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    scan.misfits |= family.misfits(chars);
+    const auto word_value = static_cast<Number>(family.value(chars));
+    bound = multiply_add(bound, factor, factor - 1, bound_wraps);
+    if (BITSPLIT_IS_KNOWN(bound_wraps) && !bound_wraps) {
+      scan.value = scan.value * factor + word_value;
+    } else {
+      scan.value = multiply_add(scan.value, factor, word_value, scan.too_large);
+    }
+  };
+  const std::uint32_t words = (count + 7) / 8;
+  const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
+  const std::uint64_t fill = leading == 8 ? 0 : zero_chars >> (8 * leading);
+  if (group == 0) {
+    add_word(fill | load_run(text, size, 0, leading) << (8 * (8 - leading)));
+    repeat(words - 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+      add_word(load_low_byte_first<std::uint64_t>(text + leading + std::size_t{8} * index));
+    });
+  } else {
+    // Left to right through the groups, each run of characters taken up to
+    // the end of its group or of the word being filled, so that no run
+    // spans two words.
+    std::uint64_t pending = fill;
+    std::uint32_t have = 8 - leading;  // Characters in `pending`.
+    std::size_t place = 0;
+    const std::uint32_t separators = separator_count(count, group);
+    const std::uint32_t runs_a_group = (group + 7) / 8 + 1;
+    repeat(separators + 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+      std::uint32_t left = group;
+      if (index == 0) {
+        left = count - separators * group;
+      } else {
+        scan.misfits |= static_cast<unsigned char>(text[place++] ^ separator);
+      }
+      repeat(runs_a_group, [&](std::uint32_t /*run*/) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+        if (left == 0) {
+          return;
+        }
+        const std::uint32_t length = 8 - have < left ? 8 - have : left;
+        pending |= load_run(text, size, place, length) << (8 * have);
+        place += length;
+        left -= length;
+        have += length;
+        if (have == 8) {
+          add_word(pending);
+          pending = 0;
+          have = 0;
+        }
+      });
+    });
+  }
+  const bool within = !bound_wraps && bound <= largest;
+  if (!(BITSPLIT_IS_KNOWN(within) && within)) {
+    scan.too_large = scan.too_large || scan.value > largest;
+  }
+  return scan;
+}
+
+// Out of line, as a text that breaks its format is rare.
+template <typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> find_misfit(const char* text, std::size_t size,
+                                                     std::uint32_t count, std::uint32_t base,
+                                                     std::uint32_t group, char separator,
+                                                     Magnitude largest) noexcept {
+  return read_digits_portably(text, size, count, base, group, separator, largest);
+}
+
+template <typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& family,
+                                                               const char* text, std::size_t size,
+                                                               std::uint32_t count,
+                                                               std::uint32_t group, char separator,
+                                                               Magnitude largest) noexcept {
+  if (size == grouped_size(count, group) && count != 0) {
+    const Scan<Magnitude> scan =
+        scan_in_words(family, text, size, count, group, separator, largest);
+    if (scan.misfits == 0) {
+      if (scan.too_large) {
+        return {size, std::errc::result_out_of_range};
+      }
+      return {size, std::errc{}, static_cast<Magnitude>(scan.value)};
+    }
+  }
+  return find_misfit(text, size, count, family.base, group, separator, largest);
+}
+
+// Calls `visit` with the reading kernel of `base`'s family, which is in
+// 2..36.
+template <typename Visit>
+BITSPLIT_ALWAYS_INLINE inline auto visit_reading_family(std::uint32_t base,
+                                                        const Visit& visit) noexcept {
+  switch (base) {
+    case 2:
+      return visit(BinaryChars{});
+    case 8:
+      return visit(OctalChars{});
+    case 10:
+      return visit(DecimalChars{});
+    case 16:
+      return visit(HexChars{});
+    default:
+      return visit(AnyBaseChars{base, eighth_power(base)});
+  }
+}
+
+// Out of line for a count or a group known only at run time: one copy serves
+// every such call in the family, and texts without groups, the most common,
+// take one of their own that carries no code for groups.
+template <typename Family, typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_plain_out_of_line(Family family, const char* text,
+                                                                std::size_t size,
+                                                                std::uint32_t count,
+                                                                Magnitude largest) noexcept {
+  return read_here(family, text, size, count, 0, '_', largest);
+}
+template <typename Family, typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped_out_of_line(
+    Family family, const char* text, std::size_t size, std::uint32_t count, std::uint32_t group,
+    char separator, Magnitude largest) noexcept {
+  return read_here(family, text, size, count, group, separator, largest);
+}
+
+// A format the compiler knows folds into straight-line code.
+template <typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_in_family(
+    const Family& family, const char* text, std::size_t size, std::uint32_t count,
+    std::uint32_t group, char separator, Magnitude largest) noexcept {
+  if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
+    return read_here(family, text, size, count, group, separator, largest);
+  }
+  if (group == 0) {
+    return read_plain_out_of_line(family, text, size, count, largest);
+  }
+  return read_grouped_out_of_line(family, text, size, count, group, separator, largest);
+}
+
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_in_base(
+    const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
+    std::uint32_t group, char separator, Magnitude largest) noexcept {
+  return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    return read_in_family(family, text, size, count, group, separator, largest);
+  });
+}
+
+// Out of line for a base known only at run time: one switch serves every
+// such call, and it jumps straight to its family's reader.
+template <typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_out_of_line(const char* text, std::size_t size,
+                                                          std::uint32_t count, std::uint32_t base,
+                                                          std::uint32_t group, char separator,
+                                                          Magnitude largest) noexcept {
+  return read_in_base(text, size, count, base, group, separator, largest);
+}
+
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_at_run_time(
+    const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
+    std::uint32_t group, char separator, Magnitude largest) noexcept {
+  if (BITSPLIT_IS_KNOWN(base)) {
+    return read_in_base(text, size, count, base, group, separator, largest);
+  }
+  return read_out_of_line(text, size, count, base, group, separator, largest);
+}
+
+// `base` is in 2..36; `group` 0 for no groups.
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_digits(
+    const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
+    std::uint32_t group, char separator, Magnitude largest) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    return read_at_run_time(text, size, count, base, group, separator, largest);
+  }
+#endif
+  return read_digits_portably(text, size, count, base, group, separator, largest);
+}
+
+}  // namespace bitsplit::detail
+
+#endif  // BITSPLIT_DETAIL_READ_HPP
