@@ -12,6 +12,7 @@
 #include <random>
 #include <span>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -61,6 +62,7 @@ __extension__ using uint128 = unsigned __int128;
 template <typename T>
 constexpr const char* type_name() {
   return std::is_same_v<T, std::int32_t>    ? "int32"
+         : std::is_same_v<T, std::uint32_t> ? "uint32"
          : std::is_same_v<T, std::uint64_t> ? "uint64"
                                             : "uint128";
 }
@@ -124,6 +126,73 @@ std::vector<T> random_values(const Case& bench_case) {
                            (span == ~uint128{0} ? random : random % (span + 1)));
   }
   return values;
+}
+
+// What reading is measured on: texts that the writer makes of random values
+// that fit, the same on every run.
+struct ReadCase {
+  std::int32_t width = 0;
+  std::int32_t base = 0;
+  std::int32_t group = 0;
+  char separator = '_';
+
+  // Grouped, measured against the same digits without groups.
+  [[nodiscard]] constexpr bool is_styled() const { return group != 0; }
+  [[nodiscard]] constexpr ReadCase plain() const { return {width, base}; }
+};
+
+// The README's table of reading: every case against std::from_chars on the
+// same digits, and a grouped one against the same digits without groups.
+inline constexpr std::array<ReadCase, 7> uint32_read_cases = {
+    ReadCase{8, 16}, ReadCase{32, 2}, ReadCase{10, 10},  ReadCase{11, 8},
+    ReadCase{6, 36}, ReadCase{12, 7}, ReadCase{32, 2, 4}};
+inline constexpr std::array<ReadCase, 4> uint64_read_cases = {
+    ReadCase{16, 16}, ReadCase{20, 10}, ReadCase{12, 16}, ReadCase{12, 16, 2, ':'}};
+
+inline std::string case_name(const ReadCase& read_case) {
+  return "read/" + std::to_string(read_case.width) + "/" + std::to_string(read_case.base) +
+         (read_case.group != 0 ? "/group" + std::to_string(read_case.group) : "");
+}
+
+constexpr bitsplit::digit_format format_of(const ReadCase& read_case) {
+  return {.width = read_case.width,
+          .base = read_case.base,
+          .group = read_case.group,
+          .separator = read_case.separator};
+}
+
+// The texts of `value_count` random values that fit the case, one after the
+// other with nothing between, as in a file of fixed-width records.
+template <typename T>
+std::vector<char> random_texts(const ReadCase& read_case) {
+  const std::vector<T> values = random_values<T>(Case{read_case.width, read_case.base});
+  const std::size_t size = bitsplit::formatted_size(format_of(read_case));
+  std::vector<char> texts(values.size() * size + 1);
+  for (std::size_t index = 0; index < values.size(); ++index) {
+    static_cast<void>(bitsplit::to_fixed_digits(
+        values[index], std::span<char>(texts.data() + index * size, size + 1),
+        format_of(read_case)));
+  }
+  return texts;
+}
+
+// bitsplit's reading of the case, inlined so that a constant case stays
+// known; the value, or 0 on an error (which the texts never cause).
+template <typename T>
+[[gnu::always_inline]] inline T bitsplit_read(const char* text, const ReadCase& read_case) {
+  T value = 0;
+  const bitsplit::digit_format format = format_of(read_case);
+  static_cast<void>(bitsplit::from_fixed_digits(
+      std::string_view(text, bitsplit::formatted_size(format)), value, format));
+  return value;
+}
+
+// std::from_chars on the same zero-filled digits.
+template <typename T>
+[[gnu::always_inline]] inline T from_chars_read(const char* text, const ReadCase& read_case) {
+  T value = 0;
+  static_cast<void>(std::from_chars(text, text + read_case.width, value, read_case.base));
+  return value;
 }
 
 // std::to_chars with zero fill: the same contract for values that fit, and

@@ -1,7 +1,8 @@
 // bitsplit's conversion against what a C++ programmer would otherwise write
 // for the same contract: std::to_chars plus zero fill, and std::snprintf with
 // a width; grouped and upper-case conversions against the same conversion
-// without. Each case runs in three calling contexts:
+// without. Reading back against std::from_chars on the same digits, and
+// grouped texts against the same digits without groups. Each case runs in three calling contexts:
 // - runtime: width and base read at run time, the call in the loop;
 // - constant: width and base known at compile time, as in most callers;
 // - pointer: through a function pointer the compiler cannot see through, so
@@ -24,6 +25,7 @@ namespace {
 
 using bitsplit_bench::Case;
 using bitsplit_bench::random_values;
+using bitsplit_bench::ReadCase;
 using bitsplit_bench::value_count;
 
 template <typename T>
@@ -110,8 +112,42 @@ void constant(benchmark::State& state) {
                [](T value, char* buffer) { return Contender::convert(value, buffer, bench_case); });
 }
 
-template <typename T>
-std::string name_of(const char* contender, Case bench_case, const char* context) {
+// Reads the next of `value_count` texts of `read_case` in each iteration.
+template <typename Read>
+void read_each(benchmark::State& state, const ReadCase& read_case, const std::vector<char>& texts,
+               Read read) {
+  const std::size_t size = bitsplit::formatted_size(bitsplit_bench::format_of(read_case));
+  std::size_t next = 0;
+  for (auto _ : state) {
+    auto value = read(texts.data() + next * size);
+    benchmark::DoNotOptimize(value);
+    next = (next + 1) % value_count;
+  }
+}
+
+template <typename T, bool bitsplit>
+[[gnu::always_inline]] inline T read_with(const char* text, const ReadCase& read_case) {
+  if constexpr (bitsplit) {
+    return bitsplit_bench::bitsplit_read<T>(text, read_case);
+  } else {
+    return bitsplit_bench::from_chars_read<T>(text, read_case);
+  }
+}
+
+template <typename T, bool bitsplit>
+void read_at_run_time(benchmark::State& state, ReadCase read_case) {
+  read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case),
+            [&](const char* text) { return read_with<T, bitsplit>(text, read_case); });
+}
+
+template <typename T, ReadCase read_case, bool bitsplit>
+void read_constant(benchmark::State& state) {
+  read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case),
+            [](const char* text) { return read_with<T, bitsplit>(text, read_case); });
+}
+
+template <typename T, typename AnyCase>
+std::string name_of(const char* contender, AnyCase bench_case, const char* context) {
   return std::string(contender) + "/" + bitsplit_bench::type_name<T>() + "/" +
          bitsplit_bench::case_name(bench_case) + "/" + context;
 }
@@ -148,6 +184,30 @@ void register_constant() {
   }
 }
 
+// A grouped case is measured against the same digits without groups, so it
+// has bitsplit alone.
+template <typename T, const auto& cases>
+void register_read_cases() {
+  for (const ReadCase& read_case : cases) {
+    benchmark::RegisterBenchmark(name_of<T>("bitsplit", read_case, "runtime").c_str(),
+                                 read_at_run_time<T, true>, read_case);
+    if (!read_case.is_styled()) {
+      benchmark::RegisterBenchmark(name_of<T>("from_chars", read_case, "runtime").c_str(),
+                                   read_at_run_time<T, false>, read_case);
+    }
+  }
+  [&]<std::size_t... index>(std::index_sequence<index...>) {
+    ((benchmark::RegisterBenchmark(name_of<T>("bitsplit", cases[index], "constant").c_str(),
+                                   read_constant<T, cases[index], true>),
+      cases[index].is_styled()
+          ? nullptr
+          : benchmark::RegisterBenchmark(name_of<T>("from_chars", cases[index], "constant").c_str(),
+                                         read_constant<T, cases[index], false>)),
+     ...);
+  }
+  (std::make_index_sequence<cases.size()>{});
+}
+
 template <typename T, const auto& cases>
 void register_cases() {
   for (const Case& bench_case : cases) {
@@ -166,6 +226,8 @@ int main(int argc, char** argv) {
   register_cases<std::uint64_t, bitsplit_bench::uint64_cases>();
   register_cases<bitsplit_bench::uint128, bitsplit_bench::uint128_cases>();
   register_run_time<std::int32_t>(bitsplit_bench::failure_case);
+  register_read_cases<std::uint32_t, bitsplit_bench::uint32_read_cases>();
+  register_read_cases<std::uint64_t, bitsplit_bench::uint64_read_cases>();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
     return 1;

@@ -6,7 +6,9 @@
 //   plain_loops [REPETITIONS]   prints the median time of each case, and its
 //                               ratio to std::to_chars with zero fill, or for a
 //                               grouped or upper-case case to the same
-//                               conversion without
+//                               conversion without; and of each reading case,
+//                               to std::from_chars on the same digits, or for
+//                               a grouped one to the digits without groups
 
 #include <algorithm>
 #include <array>
@@ -24,6 +26,7 @@
 namespace {
 
 using bitsplit_bench::Case;
+using bitsplit_bench::ReadCase;
 
 constexpr int rounds = 64;  // Passes over the values in one timing.
 
@@ -113,6 +116,78 @@ double median(std::vector<double> times) {
   return times[times.size() / 2];
 }
 
+// Nanoseconds per text: `rounds` passes over `texts`, each of `size`
+// characters, adding up the values read into `result_sum`.
+template <typename Read>
+double time_per_text(const std::vector<char>& texts, std::size_t size, Read read,
+                     unsigned& result_sum) {
+  unsigned sum = 0;
+  const std::size_t count = bitsplit_bench::value_count;
+  const auto start = std::chrono::steady_clock::now();
+  for (int round = 0; round < rounds; ++round) {
+    for (std::size_t index = 0; index < count; ++index) {
+      sum += static_cast<unsigned>(read(texts.data() + index * size));
+    }
+  }
+  const std::chrono::duration<double, std::nano> elapsed = std::chrono::steady_clock::now() - start;
+  result_sum += sum;
+  return elapsed.count() / (rounds * static_cast<double>(count));
+}
+
+ReadCase at_run_time(ReadCase read_case) {
+  return {at_run_time(read_case.width), at_run_time(read_case.base), at_run_time(read_case.group),
+          static_cast<char>(at_run_time(read_case.separator))};
+}
+
+// What a reading case is set against: std::from_chars, or the same digits
+// without groups.
+template <typename T>
+[[gnu::always_inline]] inline T peer_read(const char* text, const ReadCase& read_case) {
+  if (read_case.is_styled()) {
+    return bitsplit_bench::bitsplit_read<T>(text, read_case.plain());
+  }
+  return bitsplit_bench::from_chars_read<T>(text, read_case);
+}
+
+template <typename T, ReadCase read_case>
+void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
+  const std::vector<char> texts = bitsplit_bench::random_texts<T>(read_case);
+  const std::vector<char> plain_texts = bitsplit_bench::random_texts<T>(read_case.plain());
+  const std::size_t size = bitsplit::formatted_size(bitsplit_bench::format_of(read_case));
+  const auto plain_size = static_cast<std::size_t>(read_case.width);
+  const std::string name =
+      std::string(bitsplit_bench::type_name<T>()) + "/" + bitsplit_bench::case_name(read_case);
+  Timings constant{name + "/constant", {}, {}};
+  Timings run_time{name + "/runtime", {}, {}};
+  const ReadCase some_case = at_run_time(read_case);
+  for (int repetition = 0; repetition < repetitions; ++repetition) {
+    constant.ours.push_back(time_per_text(
+        texts, size,
+        [](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, read_case); },
+        result_sum));
+    constant.peer.push_back(time_per_text(
+        plain_texts, plain_size, [](const char* text) { return peer_read<T>(text, read_case); },
+        result_sum));
+    run_time.ours.push_back(time_per_text(
+        texts, size,
+        [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); },
+        result_sum));
+    run_time.peer.push_back(time_per_text(
+        plain_texts, plain_size, [&](const char* text) { return peer_read<T>(text, some_case); },
+        result_sum));
+  }
+  all.push_back(std::move(constant));
+  all.push_back(std::move(run_time));
+}
+
+template <typename T, const auto& cases>
+void add_read_cases(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
+  [&]<std::size_t... index>(std::index_sequence<index...>) {
+    (add_read_case<T, cases[index]>(all, repetitions, result_sum), ...);
+  }
+  (std::make_index_sequence<cases.size()>{});
+}
+
 template <typename T, const auto& cases>
 void add_cases(std::vector<Timings>& all, int repetitions, unsigned& result_sum) {
   [&]<std::size_t... index>(std::index_sequence<index...>) {
@@ -131,6 +206,8 @@ int main(int argc, char** argv) {
   add_cases<std::int32_t, bitsplit_bench::int32_cases>(all, repetitions, result_sum);
   add_cases<std::uint64_t, bitsplit_bench::uint64_cases>(all, repetitions, result_sum);
   add_cases<bitsplit_bench::uint128, bitsplit_bench::uint128_cases>(all, repetitions, result_sum);
+  add_read_cases<std::uint32_t, bitsplit_bench::uint32_read_cases>(all, repetitions, result_sum);
+  add_read_cases<std::uint64_t, bitsplit_bench::uint64_read_cases>(all, repetitions, result_sum);
   std::printf("%-32s %10s %10s %10s\n", "case", "ours ns", "peer ns", "ratio");
   for (const Timings& timings : all) {
     const double ours = median(timings.ours);

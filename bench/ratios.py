@@ -3,11 +3,11 @@
 
 Reads the JSON that digits_bench writes with --benchmark_format=json and
 --benchmark_repetitions, from a file or standard input. Names are
-contender/type/width/base[/groupN][/upper][/too_long]/context; a case through
-a function pointer is set against to_chars called in the loop (context
-runtime), so that its ratio shows what running out of line costs. A grouped
-or upper-case case is set against the same case without its style, in the
-same context.
+contender/type[/read]/width/base[/groupN][/upper][/too_long]/context; a case
+through a function pointer is set against to_chars called in the loop
+(context runtime), so that its ratio shows what running out of line costs.
+A reading case is set against from_chars. A grouped or upper-case case is
+set against the same case without its style, in the same context.
 """
 import json
 import re
@@ -25,12 +25,13 @@ def ratio(time, peer):
     return f"{time / peer:10.2f}" if peer else f"{'-':>10}"
 
 
-print(f"{'case':36} {'ns':>8} {'/ to_chars':>10} {'/ snprintf':>10} {'/ plain':>10}")
+print(f"{'case':36} {'ns':>8} {'/ peer':>10} {'/ snprintf':>10} {'/ plain':>10}")
 for case in sorted(medians, key=lambda name: name.rsplit("/", 1)[::-1]):
     times = medians[case]
     plain_case = re.sub(r"/(group\d+|upper)", "", case)
     peer_case = plain_case.replace("/pointer", "/runtime")
-    to_chars = medians.get(peer_case, {}).get("to_chars")
+    peers = medians.get(peer_case, {})
+    to_chars = peers.get("to_chars", peers.get("from_chars"))
     plain = medians.get(plain_case, {}).get("bitsplit") if plain_case != case else None
     print(f"{case:36} {times['bitsplit']:8.2f} {ratio(times['bitsplit'], to_chars)} "
           f"{ratio(times['bitsplit'], times.get('snprintf'))} {ratio(times['bitsplit'], plain)}")
