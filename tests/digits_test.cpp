@@ -544,6 +544,16 @@ constexpr Fault reciprocal_fault(std::uint64_t span) {
   return {};
 }
 
+static_assert(!known_answer_fault());
+static_assert(!sized_buffer_fault());
+static_assert(!reverse_fault());
+static_assert(!reading_fault());
+static_assert(!largest_value_fault());
+static_assert(!byte_swap_fault());
+static_assert(!reciprocal_fault(512));
+// The sweep around every power of every base at compile time takes most of
+// this file's compile time and memory, so one build runs it.
+#ifdef BITSPLIT_COMPILE_TIME_SWEEP
 // One evaluation a base and type, so that none reaches the compilers' step
 // limits. std::int32_t in every base and width; in four bases at the edge
 // widths, the styles too, and the other types at those in plain format. At
@@ -555,16 +565,6 @@ constexpr bool boundaries_hold = !boundary_fault<T>(base, every_width, style_cou
 template <typename T>
 constexpr std::int32_t smallest_base_at_compile_time = sizeof(T) > 8 ? 10 : 2;
 
-static_assert(!known_answer_fault());
-static_assert(!sized_buffer_fault());
-static_assert(!reverse_fault());
-static_assert(!reading_fault());
-static_assert(!largest_value_fault());
-static_assert(!byte_swap_fault());
-static_assert(!reciprocal_fault(512));
-// The sweep around every power of every base at compile time takes most of
-// this file's compile time and memory, so one build runs it.
-#ifdef BITSPLIT_COMPILE_TIME_SWEEP
 static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
   return (boundaries_hold<std::int32_t, 2 + offset> && ...);
 }(std::make_integer_sequence<std::int32_t, 35>{}));
