@@ -63,11 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bitsplit_test::Fault fault =
       []<typename... Types>(bitsplit_test::TypeList<Types...>, std::size_t type,
                             bitsplit_test::WidestBits bits, const bitsplit::digit_format& format,
-                            std::string_view text) {
+                            std::string_view input) {
         bitsplit_test::Fault found;
         std::size_t index = 0;
         static_cast<void>(
-            ((index++ == type && (found = check<Types>(bits, format, text), true)) || ...));
+            ((index++ == type && (found = check<Types>(bits, format, input), true)) || ...));
         return found;
       }(bitsplit_test::checked_types{}, data[16] % type_count, bits, format,
         std::string_view(text.data(), text.size()));

@@ -27,12 +27,15 @@
 #define BITSPLIT_ALWAYS_INLINE
 #endif
 
-// The same for a lambda, where the attribute goes after the parameters and
-// only the GNU spelling is taken.
-#if defined(__GNUC__)
-#define BITSPLIT_ALWAYS_INLINE_LAMBDA __attribute__((always_inline))
+// The same for a lambda, which also makes it noexcept: only the GNU spelling
+// is taken there, after the parameters, and g++ wants it after noexcept
+// where clang wants it before.
+#if defined(__clang__)
+#define BITSPLIT_ALWAYS_INLINE_LAMBDA __attribute__((always_inline)) noexcept
+#elif defined(__GNUC__)
+#define BITSPLIT_ALWAYS_INLINE_LAMBDA noexcept __attribute__((always_inline))
 #else
-#define BITSPLIT_ALWAYS_INLINE_LAMBDA
+#define BITSPLIT_ALWAYS_INLINE_LAMBDA noexcept
 #endif
 
 #if defined(__has_cpp_attribute) && __has_cpp_attribute(gnu::noinline)

@@ -25,7 +25,7 @@ BITSPLIT_ALWAYS_INLINE constexpr bool has_room(std::span<char> buffer,
 }
 
 BITSPLIT_ALWAYS_INLINE constexpr bool is_digit_of(char character, std::int32_t base) noexcept {
-  const auto is_among = [&](char first, std::int32_t value_of_first) {
+  const auto is_among = [&](char first, std::int32_t value_of_first) noexcept {
     return character >= first && character - first + value_of_first < base;
   };
   return (character <= '9' && is_among('0', 0)) || (character <= 'z' && is_among('a', 10)) ||
