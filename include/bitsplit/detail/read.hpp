@@ -51,22 +51,22 @@ BITSPLIT_ALWAYS_INLINE inline std::uint64_t load_run(const char* text, std::size
   return word;
 }
 
-// Calls `step` with 0 to `count` - 1 in turn: unrolled into straight-line
-// code when the compiler knows a `count` of up to 16, so that everything
-// `step` computes from its index folds, and a plain loop otherwise.
-template <typename Step>
+// Calls `step` with 0 to `count` - 1 in turn. For a count the compiler knows
+// (`Known`), unrolled into straight-line code up to 16, the words of a
+// 128-bit value's digits, so that everything `step` computes from its index
+// folds; a plain loop otherwise, which carries no unrolled copies that the
+// compiler would only drop late.
+template <bool Known, typename Step>
 BITSPLIT_ALWAYS_INLINE inline void repeat(std::uint32_t count, const Step& step) noexcept {
-  std::uint32_t index = 0;
-  if (BITSPLIT_IS_KNOWN(count)) {
+  if constexpr (Known) {
     BITSPLIT_UNROLL_WORDS
-    for (std::uint32_t unrolled = 0; unrolled < 16; ++unrolled) {
-      if (index < count) {
-        step(index++);
-      }
+    for (std::uint32_t index = 0; index < count; ++index) {
+      step(index);
     }
-  }
-  for (; index < count; ++index) {
-    step(index);
+  } else {
+    for (std::uint32_t index = 0; index < count; ++index) {
+      step(index);
+    }
   }
 }
 
@@ -98,15 +98,55 @@ struct Scan {
   bool too_large = false;
 };
 
+// The digits and separators of a grouped text, left to right through the
+// groups, each run of characters taken up to the end of its group or of the
+// word being filled, so that no run spans two words, and each word handed
+// to `add_word`; a wrong separator is noted in `misfits`. `pending` holds the
+// first word's '0' fill, `have` characters.
+template <bool Known, typename AddWord>
+BITSPLIT_ALWAYS_INLINE inline void add_grouped_words(const AddWord& add_word,
+                                                     std::uint64_t& misfits, const char* text,
+                                                     std::size_t size, std::uint32_t count,
+                                                     std::uint32_t group, char separator,
+                                                     std::uint64_t pending,
+                                                     std::uint32_t have) noexcept {
+  std::size_t place = 0;
+  const std::uint32_t separators = separator_count(count, group);
+  const std::uint32_t runs_a_group = (group + 7) / 8 + 1;
+  repeat<Known>(separators + 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    std::uint32_t left = group;
+    if (index == 0) {
+      left = count - separators * group;
+    } else {
+      misfits |= static_cast<unsigned char>(text[place++] ^ separator);
+    }
+    repeat<Known>(runs_a_group, [&](std::uint32_t /*run*/) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+      if (left == 0) {
+        return;
+      }
+      const std::uint32_t length = 8 - have < left ? 8 - have : left;
+      pending |= load_run(text, size, place, length) << (8 * have);
+      place += length;
+      left -= length;
+      have += length;
+      if (have == 8) {
+        add_word(pending);
+        pending = 0;
+        have = 0;
+      }
+    });
+  });
+}
+
 // Checks the `count` (at least 1) digits of a text of the right size, and the
 // separators between their groups, a word at a time, and adds the words up
 // from the most significant. The first word is the `count` % 8 leading
 // digits behind '0' fill, so that every other is whole.
 //
-// Where the compiler knows the count, it also knows the largest value each
-// step can reach (`bound`), and so which steps can wrap or pass `largest`:
-// only those are checked, and for most widths none is.
-template <typename Family, typename Magnitude>
+// Where the compiler knows the format (`Known`), it also knows the largest
+// value each step can reach (`bound`), and so which steps can wrap or pass
+// `largest`: only those are checked, and for most widths none is.
+template <bool Known, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family, const char* text,
                                                             std::size_t size, std::uint32_t count,
                                                             std::uint32_t group, char separator,
@@ -119,58 +159,33 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
   const auto add_word = [&](std::uint64_t chars) BITSPLIT_ALWAYS_INLINE_LAMBDA {
     scan.misfits |= family.misfits(chars);
     const auto word_value = static_cast<Number>(family.value(chars));
-    bound = multiply_add(bound, factor, factor - 1, bound_wraps);
-    if (BITSPLIT_IS_KNOWN(bound_wraps) && !bound_wraps) {
-      scan.value = scan.value * factor + word_value;
-    } else {
-      scan.value = multiply_add(scan.value, factor, word_value, scan.too_large);
+    if constexpr (Known) {
+      bound = multiply_add(bound, factor, factor - 1, bound_wraps);
+      if (BITSPLIT_IS_KNOWN(bound_wraps) && !bound_wraps) {
+        scan.value = scan.value * factor + word_value;
+        return;
+      }
     }
+    scan.value = multiply_add(scan.value, factor, word_value, scan.too_large);
   };
   const std::uint32_t words = (count + 7) / 8;
   const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
   const std::uint64_t fill = leading == 8 ? 0 : zero_chars >> (8 * leading);
   if (group == 0) {
     add_word(fill | load_run(text, size, 0, leading) << (8 * (8 - leading)));
-    repeat(words - 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    repeat<Known>(words - 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
       add_word(load_low_byte_first<std::uint64_t>(text + leading + std::size_t{8} * index));
     });
   } else {
-    // Left to right through the groups, each run of characters taken up to
-    // the end of its group or of the word being filled, so that no run
-    // spans two words.
-    std::uint64_t pending = fill;
-    std::uint32_t have = 8 - leading;  // Characters in `pending`.
-    std::size_t place = 0;
-    const std::uint32_t separators = separator_count(count, group);
-    const std::uint32_t runs_a_group = (group + 7) / 8 + 1;
-    repeat(separators + 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-      std::uint32_t left = group;
-      if (index == 0) {
-        left = count - separators * group;
-      } else {
-        scan.misfits |= static_cast<unsigned char>(text[place++] ^ separator);
-      }
-      repeat(runs_a_group, [&](std::uint32_t /*run*/) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-        if (left == 0) {
-          return;
-        }
-        const std::uint32_t length = 8 - have < left ? 8 - have : left;
-        pending |= load_run(text, size, place, length) << (8 * have);
-        place += length;
-        left -= length;
-        have += length;
-        if (have == 8) {
-          add_word(pending);
-          pending = 0;
-          have = 0;
-        }
-      });
-    });
+    add_grouped_words<Known>(add_word, scan.misfits, text, size, count, group, separator, fill,
+                             8 - leading);
   }
-  const bool within = !bound_wraps && bound <= largest;
-  if (!(BITSPLIT_IS_KNOWN(within) && within)) {
-    scan.too_large = scan.too_large || scan.value > largest;
+  if constexpr (Known) {
+    if (BITSPLIT_IS_KNOWN(bound) && !bound_wraps && bound <= largest) {
+      return scan;
+    }
   }
+  scan.too_large = scan.too_large || scan.value > largest;
   return scan;
 }
 
@@ -183,7 +198,7 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> find_misfit(const char* text, std::size
   return read_digits_portably(text, size, count, base, group, separator, largest);
 }
 
-template <typename Family, typename Magnitude>
+template <bool Known, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& family,
                                                                const char* text, std::size_t size,
                                                                std::uint32_t count,
@@ -191,7 +206,7 @@ BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& fam
                                                                Magnitude largest) noexcept {
   if (size == grouped_size(count, group) && count != 0) {
     const Scan<Magnitude> scan =
-        scan_in_words(family, text, size, count, group, separator, largest);
+        scan_in_words<Known>(family, text, size, count, group, separator, largest);
     if (scan.misfits == 0) {
       if (scan.too_large) {
         return {size, std::errc::result_out_of_range};
@@ -221,45 +236,40 @@ BITSPLIT_ALWAYS_INLINE inline auto visit_reading_family(std::uint32_t base,
   }
 }
 
-// Out of line for a count or a group known only at run time: one copy serves
-// every such call in the family, and texts without groups, the most common,
-// take one of their own that carries no code for groups.
+// Out of line for a format known only at run time: one copy serves every
+// such call in the family, and texts without groups, the most common, take
+// one of their own that carries no code for groups.
 template <typename Family, typename Magnitude>
 BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_plain_out_of_line(Family family, const char* text,
                                                                 std::size_t size,
                                                                 std::uint32_t count,
                                                                 Magnitude largest) noexcept {
-  return read_here(family, text, size, count, 0, '_', largest);
+  return read_here<false>(family, text, size, count, 0, '_', largest);
 }
 template <typename Family, typename Magnitude>
 BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped_out_of_line(
     Family family, const char* text, std::size_t size, std::uint32_t count, std::uint32_t group,
     char separator, Magnitude largest) noexcept {
-  return read_here(family, text, size, count, group, separator, largest);
-}
-
-// A format the compiler knows folds into straight-line code.
-template <typename Family, typename Magnitude>
-BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_in_family(
-    const Family& family, const char* text, std::size_t size, std::uint32_t count,
-    std::uint32_t group, char separator, Magnitude largest) noexcept {
-  if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
-    return read_here(family, text, size, count, group, separator, largest);
-  }
-  if (group == 0) {
-    return read_plain_out_of_line(family, text, size, count, largest);
-  }
-  return read_grouped_out_of_line(family, text, size, count, group, separator, largest);
+  return read_here<false>(family, text, size, count, group, separator, largest);
 }
 
 template <typename Magnitude>
-BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_in_base(
-    const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
-    std::uint32_t group, char separator, Magnitude largest) noexcept {
-  return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-    return read_in_family(family, text, size, count, group, separator, largest);
-  });
-}
+struct ReadOutOfLine {
+  const char* text;
+  std::size_t size;
+  std::uint32_t count;
+  std::uint32_t group;
+  char separator;
+  Magnitude largest;
+
+  template <typename Family>
+  BITSPLIT_ALWAYS_INLINE ReadOutcome<Magnitude> operator()(const Family& family) const noexcept {
+    if (group == 0) {
+      return read_plain_out_of_line(family, text, size, count, largest);
+    }
+    return read_grouped_out_of_line(family, text, size, count, group, separator, largest);
+  }
+};
 
 // Out of line for a base known only at run time: one switch serves every
 // such call, and it jumps straight to its family's reader.
@@ -268,15 +278,26 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_out_of_line(const char* text, std:
                                                           std::uint32_t count, std::uint32_t base,
                                                           std::uint32_t group, char separator,
                                                           Magnitude largest) noexcept {
-  return read_in_base(text, size, count, base, group, separator, largest);
+  return visit_reading_family(
+      base, ReadOutOfLine<Magnitude>{text, size, count, group, separator, largest});
 }
 
+// A format the compiler knows folds into straight-line code; the test for it
+// comes first and once, so that the code for it is all dropped together
+// where the format is not known.
 template <typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_at_run_time(
     const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
     std::uint32_t group, char separator, Magnitude largest) noexcept {
+  if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) &&
+      BITSPLIT_IS_KNOWN(separator)) {
+    return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+      return read_here<true>(family, text, size, count, group, separator, largest);
+    });
+  }
   if (BITSPLIT_IS_KNOWN(base)) {
-    return read_in_base(text, size, count, base, group, separator, largest);
+    return visit_reading_family(
+        base, ReadOutOfLine<Magnitude>{text, size, count, group, separator, largest});
   }
   return read_out_of_line(text, size, count, base, group, separator, largest);
 }
