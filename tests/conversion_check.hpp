@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -258,15 +259,23 @@ constexpr Fault fault(const char* what, T value, const digit_format& format) {
   return {what, static_cast<WidestBits>(value), is_signed<T>, format};
 }
 
-// Reads `text` with from_fixed_digits in both forms that take `format`, and
-// compares where it stops, why and the value (set, or left alone) with
-// `expected`.
+// from_fixed_digits with `format` as a constant the compiler sees, which
+// selects the straight-line code of a known format in an optimised build.
+template <typename T>
+using KnownReader = std::from_chars_result (*)(std::string_view text, T& value);
+
+// Reads `text` with from_fixed_digits in both forms that take `format`, or
+// with `read_known` where a caller gives one, and compares where it stops,
+// why and the value (set, or left alone) with `expected`.
 template <typename T>
 constexpr Fault check_reading(std::string_view text, const digit_format& format,
-                              const Reading& expected, T value_for_fault, bool both_forms = true) {
+                              const Reading& expected, T value_for_fault, bool both_forms = true,
+                              KnownReader<T> read_known = nullptr) {
   const T untouched = static_cast<T>(0x5a);
   T value = untouched;
-  const auto [ptr, error] = bitsplit::from_fixed_digits(text, value, format);
+  const auto [ptr, error] = read_known != nullptr
+                                ? read_known(text, value)
+                                : bitsplit::from_fixed_digits(text, value, format);
   if (ptr - text.data() != expected.stop || error != expected.error) {
     return fault(error == expected.error ? "read stopped at the wrong place" : "read a wrong error",
                  value_for_fault, format);
@@ -288,10 +297,11 @@ constexpr Fault check_reading(std::string_view text, const digit_format& format,
 // letters are all in one case must also come back when that value is written
 // in that case.
 template <typename T>
-constexpr Fault check_reading_against_oracle(std::string_view text, const digit_format& format) {
+constexpr Fault check_reading_against_oracle(std::string_view text, const digit_format& format,
+                                             KnownReader<T> read_known = nullptr) {
   const Reading expected = oracle_reading<T>(text, format);
   const auto value = static_cast<T>(expected.value);
-  if (const Fault fault = check_reading(text, format, expected, value)) {
+  if (const Fault fault = check_reading(text, format, expected, value, true, read_known)) {
     return fault;
   }
   const auto is_in = [&](char first, char last) {

@@ -11,7 +11,10 @@
 //                                too; a quarter as many for each size of the
 //                                other types of 32 and 64 bits, a sixteenth
 //                                for the narrower ones and a sixty-fourth for
-//                                the 128-bit ones
+//                                the 128-bit ones; then COUNT / 8 texts at
+//                                every width of some formats that the
+//                                compiler sees, read through the code they
+//                                select
 //
 // Every conversion is read back. Every buffer, and every text read, ends
 // where an inaccessible page begins, so any access past the terminator's
@@ -26,9 +29,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <random>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "conversion_check.hpp"
@@ -176,6 +181,122 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
   return {};
 }
 
+// The sanitizers' build leaves the known formats out: their hundreds of
+// straight-line readers take it minutes to compile, and the guard page
+// catches an access past a text without it.
+// NOLINTBEGIN(cppcoreguidelines-macro-usage): #if can test only a macro.
+#if defined(__SANITIZE_ADDRESS__)
+#define BITSPLIT_SANITIZED 1
+#elif defined(__has_feature)
+#define BITSPLIT_SANITIZED __has_feature(address_sanitizer)
+#else
+#define BITSPLIT_SANITIZED 0
+#endif
+// NOLINTEND(cppcoreguidelines-macro-usage)
+
+#if !BITSPLIT_SANITIZED
+// from_fixed_digits with `format` as a template argument: a call whose format
+// the compiler sees, as in a caller's code.
+template <typename T, bitsplit::digit_format format>
+std::from_chars_result read_known(std::string_view text, T& value) {
+  return bitsplit::from_fixed_digits(text, value, format);
+}
+
+// Texts in `format`'s layout, random digits in either case behind a random
+// run of '0's (so values of every length, past T's largest too), half of
+// them with one character made a random byte, read with `read_known` from
+// the end of a guard page.
+template <typename T>
+Fault check_known_reading(const GuardedPage& page, const bitsplit::digit_format& format,
+                          bitsplit_test::KnownReader<T> read_known, std::uint32_t count,
+                          std::mt19937_64& generator) {
+  const std::int32_t size = bitsplit_test::text_size(format);
+  char* text = page.text_room(size);
+  for (std::uint32_t sample = 0; sample < count; ++sample) {
+    const auto zeros =
+        static_cast<std::int32_t>(generator() % static_cast<std::uint64_t>(format.width + 1));
+    for (std::int32_t place = 0, digit = 0; place < size; ++place) {
+      const bool separates = format.group > 0 && (size - place) % (format.group + 1) == 0;
+      const auto random_digit = bitsplit_test::in_case(
+          bitsplit_test::digit_char(
+              static_cast<std::int32_t>(generator() % static_cast<std::uint64_t>(format.base))),
+          generator() % 2 == 0 ? bitsplit::letter_case::lower : bitsplit::letter_case::upper);
+      text[place] = separates ? format.separator : digit++ < zeros ? '0' : random_digit;
+    }
+    if (generator() % 2 == 0) {
+      text[generator() % static_cast<std::uint64_t>(size)] = static_cast<char>(generator());
+    }
+    const std::string_view read(text, static_cast<std::size_t>(size));
+    if (const Fault fault =
+            bitsplit_test::check_reading_against_oracle<T>(read, format, read_known)) {
+      return fault;
+    }
+  }
+  return {};
+}
+
+template <std::int32_t width, std::int32_t base, std::int32_t group, char separator>
+inline constexpr bitsplit::digit_format known_format{
+    .width = width, .base = base, .group = group, .separator = separator};
+
+// The same at every width from 1 to one past the longest value of T.
+template <typename T, std::int32_t base, std::int32_t group = 0, char separator = '_'>
+Fault check_known_widths(std::uint32_t count, std::mt19937_64& generator) {
+  constexpr std::int32_t longest =
+      bitsplit_test::digits_of(std::numeric_limits<T>::max(), base).count;
+  const GuardedPage page;
+  return [&]<std::int32_t... below>(std::integer_sequence<std::int32_t, below...>) {
+    Fault fault;
+    static_cast<void>(
+        (!(fault = check_known_reading<T>(
+               page, known_format<below + 1, base, group, separator>,
+               read_known<T, known_format<below + 1, base, group, separator>>, count, generator)) &&
+         ...));
+    return fault;
+  }
+  (std::make_integer_sequence<std::int32_t, longest + 1>{});
+}
+
+// Each base family for the accumulators of 32, 64 and 128 bits, a signed
+// and a narrow type, and groups within, as long as and across the kernels'
+// words of eight.
+Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
+  std::mt19937_64 generator(seed);
+  using Check = Fault (*)(std::uint32_t, std::mt19937_64&);
+  constexpr std::array checks = {
+      Check{check_known_widths<std::uint32_t, 2>},
+      Check{check_known_widths<std::uint32_t, 8>},
+      Check{check_known_widths<std::uint32_t, 10>},
+      Check{check_known_widths<std::uint32_t, 16>},
+      Check{check_known_widths<std::uint32_t, 36>},
+      Check{check_known_widths<std::uint32_t, 7>},
+      Check{check_known_widths<std::uint64_t, 2>},
+      Check{check_known_widths<std::uint64_t, 8>},
+      Check{check_known_widths<std::uint64_t, 10>},
+      Check{check_known_widths<std::uint64_t, 16>},
+      Check{check_known_widths<std::uint64_t, 36>},
+      Check{check_known_widths<std::uint64_t, 7>},
+      Check{check_known_widths<std::int32_t, 10>},
+      Check{check_known_widths<std::uint16_t, 10>},
+      Check{check_known_widths<std::uint32_t, 2, 4>},
+      Check{check_known_widths<std::uint64_t, 16, 2, ':'>},
+      Check{check_known_widths<std::uint64_t, 10, 3, ','>},
+      Check{check_known_widths<std::uint64_t, 7, 9, ' '>},
+#ifdef __SIZEOF_INT128__
+      Check{check_known_widths<bitsplit_test::uint128, 10>},
+      Check{check_known_widths<bitsplit_test::uint128, 16>},
+#endif
+  };
+  Fault fault;
+  for (const Check check : checks) {
+    if ((fault = check(count, generator))) {
+      break;
+    }
+  }
+  return fault;
+}
+#endif
+
 // All `count` for std::int32_t. The other types of 32 and 64 bits share a
 // quarter among those of their size and signedness (long and long long are
 // often the same), the narrower ones a sixteenth, and the 128-bit ones, whose
@@ -237,11 +358,19 @@ int main(int argc, char** argv) {
   const auto number = [](std::string_view text) {
     return static_cast<std::uint32_t>(std::strtoul(text.data(), nullptr, 10));
   };
-  const Fault fault =
-      arguments.empty()
-          ? check_every_value()
-          : check_samples_of_every_type(number(arguments[0]),
-                                        arguments.size() > 1 ? number(arguments[1]) : 20261209);
+  Fault fault;
+  if (arguments.empty()) {
+    fault = check_every_value();
+  } else {
+    const std::uint32_t count = number(arguments[0]);
+    const std::uint32_t seed = arguments.size() > 1 ? number(arguments[1]) : 20261209;
+    fault = check_samples_of_every_type(count, seed);
+#if !BITSPLIT_SANITIZED
+    if (!fault) {
+      fault = check_known_formats(std::max(count / 8, 1U), seed);
+    }
+#endif
+  }
   if (fault) {
     std::printf("FAIL: %s\n", bitsplit_test::describe(fault).c_str());
     return 1;
