@@ -468,7 +468,9 @@ constexpr Fault check_in_styles(T value, std::int32_t width, std::int32_t base,
 }
 
 template <typename... Types>
-struct TypeList {};
+struct TypeList {
+  static constexpr std::size_t size = sizeof...(Types);
+};
 
 // Every integer type that to_fixed_digits takes, int (my_itoa's std::int32_t)
 // first; the fuzz seeds pick a type by its place here.
@@ -512,6 +514,44 @@ inline std::string describe(const Fault& fault) {
 template <typename T>
 inline constexpr std::int32_t widest_checked_width = static_cast<std::int32_t>(8 * sizeof(T)) -
                                                      (is_signed<T> ? 1 : 0) + 2;
+
+// Values on both sides of each power of `base`, the ends of T's range, and
+// every width from -1 to two past the longest value of T, or only the widths
+// at the edges; in the plain format and the first `style_count` styles.
+template <typename T>
+constexpr Fault boundary_fault(std::int32_t base, bool every_width, std::size_t style_count) {
+  using Wide = WidestBits;
+  constexpr T max = std::numeric_limits<T>::max();
+  std::array<T, 400> values{0, 1, max - 1, max, std::numeric_limits<T>::min(), T(-1)};
+  std::size_t count = 6;
+  const auto step = static_cast<Wide>(base);
+  for (Wide power = step;; power *= step) {
+    values[count++] = static_cast<T>(power - 1);
+    if (power > static_cast<Wide>(max)) {
+      break;
+    }
+    values[count++] = static_cast<T>(power);
+    values[count++] = static_cast<T>(power == static_cast<Wide>(max) ? power : power + 1);
+    if (power > static_cast<Wide>(max) / step) {
+      break;
+    }
+  }
+  for (std::size_t index = 0; index < count; ++index) {
+    const std::int32_t length = digits_of(values[index], base).count;
+    for (std::int32_t width = -1; width <= widest_checked_width<T>; ++width) {
+      // With only the edges, widths around the value's length and the widest.
+      const bool edge = width <= 0 || (width >= length - 1 && width <= length + 1) ||
+                        width == widest_checked_width<T>;
+      if (!every_width && !edge) {
+        continue;
+      }
+      if (const Fault fault = check_in_styles(values[index], width, base, style_count)) {
+        return fault;
+      }
+    }
+  }
+  return {};
+}
 
 }  // namespace bitsplit_test
 

@@ -6,7 +6,6 @@
 #include <limits>
 #include <span>
 #include <string_view>
-#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -223,51 +222,14 @@ constexpr Fault sized_buffer_fault() {
   return {};
 }
 
-// Values on both sides of each power of `base`, the ends of T's range, and
-// every width from -1 to two past the longest value of T, or only the widths
-// at the edges; in the plain format and the first `style_count` styles.
-template <typename T>
-constexpr Fault boundary_fault(std::int32_t base, bool every_width, std::size_t style_count) {
-  using Wide = bitsplit_test::WidestBits;
-  constexpr T max = std::numeric_limits<T>::max();
-  std::array<T, 400> values{0, 1, max - 1, max, std::numeric_limits<T>::min(), T(-1)};
-  std::size_t count = 6;
-  const auto step = static_cast<Wide>(base);
-  for (Wide power = step;; power *= step) {
-    values[count++] = static_cast<T>(power - 1);
-    if (power > static_cast<Wide>(max)) {
-      break;
-    }
-    values[count++] = static_cast<T>(power);
-    values[count++] = static_cast<T>(power == static_cast<Wide>(max) ? power : power + 1);
-    if (power > static_cast<Wide>(max) / step) {
-      break;
-    }
-  }
-  for (std::size_t index = 0; index < count; ++index) {
-    const std::int32_t length = bitsplit_test::digits_of(values[index], base).count;
-    for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
-      // With only the edges, widths around the value's length and the widest.
-      const bool edge = width <= 0 || (width >= length - 1 && width <= length + 1) ||
-                        width == bitsplit_test::widest_checked_width<T>;
-      if (!every_width && !edge) {
-        continue;
-      }
-      if (const Fault fault =
-              bitsplit_test::check_in_styles(values[index], width, base, style_count)) {
-        return fault;
-      }
-    }
-  }
-  return {};
-}
-
+// Around every power of every base from `first_base` to `last_base`, in
+// every style.
 template <typename T>
 constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) {
   for (std::int32_t base = first_base; base <= last_base; ++base) {
     // 128-bit types at the edge widths only: the sampled run has them at every width.
-    if (const Fault fault =
-            boundary_fault<T>(base, sizeof(T) <= 8, bitsplit_test::checked_styles.size())) {
+    if (const Fault fault = bitsplit_test::boundary_fault<T>(
+            base, sizeof(T) <= 8, bitsplit_test::checked_styles.size())) {
       return fault;
     }
   }
@@ -551,32 +513,6 @@ static_assert(!reading_fault());
 static_assert(!largest_value_fault());
 static_assert(!byte_swap_fault());
 static_assert(!reciprocal_fault(512));
-// The sweep around every power of every base at compile time takes most of
-// this file's compile time and memory, so one build runs it.
-#ifdef BITSPLIT_COMPILE_TIME_SWEEP
-// One evaluation a base and type, so that none reaches the compilers' step
-// limits. std::int32_t in every base and width; in four bases at the edge
-// widths, the styles too, and the other types at those in plain format. At
-// run time, every type in every base, width and style.
-template <typename T, std::int32_t base, bool every_width = true, std::size_t style_count = 0>
-constexpr bool boundaries_hold = !boundary_fault<T>(base, every_width, style_count);
-
-// Base 2 has too many powers for a 128-bit type within the step limits.
-template <typename T>
-constexpr std::int32_t smallest_base_at_compile_time = sizeof(T) > 8 ? 10 : 2;
-
-static_assert([]<std::int32_t... offset>(std::integer_sequence<std::int32_t, offset...>) {
-  return (boundaries_hold<std::int32_t, 2 + offset> && ...);
-}(std::make_integer_sequence<std::int32_t, 35>{}));
-static_assert([]<std::int32_t... base>(std::integer_sequence<std::int32_t, base...>) {
-  return (boundaries_hold<std::int32_t, base, false, bitsplit_test::checked_styles.size()> && ...);
-}(std::integer_sequence<std::int32_t, 10, 16>{}));
-static_assert([]<typename... Types>(bitsplit_test::TypeList<std::int32_t, Types...>) {
-  return ((boundaries_hold<Types, smallest_base_at_compile_time<Types>, false> &&
-           boundaries_hold<Types, 10, false> && boundaries_hold<Types, 16, false> &&
-           boundaries_hold<Types, 36, false>)&&...);
-}(bitsplit_test::checked_types{}));
-#endif
 
 void expect_no_fault(const Fault& fault) { EXPECT_FALSE(fault) << bitsplit_test::describe(fault); }
 
