@@ -81,14 +81,13 @@ class GuardedPage {
 
 template <typename T>
 Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& format,
-            const Digits& digits,
+            const bitsplit_test::Outcome& expected,
             bitsplit_test::ReadBack read_back = bitsplit_test::ReadBack::every_text) {
   const std::int32_t size = bitsplit_test::text_size(format);
   char* room = page.room(size);
   room[-1] = bitsplit_test::sentinel;
   Fault fault = bitsplit_test::check_conversion(
-      value, format, bitsplit_test::expected_outcome(value, format, digits), room,
-      bitsplit_test::convert<T>, page.text_room(size), read_back);
+      value, format, expected, room, bitsplit_test::convert<T>, page.text_room(size), read_back);
   if (!fault && room[-1] != bitsplit_test::sentinel) {
     fault = bitsplit_test::fault("wrote before the buffer", value, format);
   }
@@ -96,8 +95,9 @@ Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& form
 }
 
 // The digits of the next value, counted up like an odometer: a second oracle
-// that needs no division, for the run over every value.
-void count_up(Digits& digits, std::int32_t base) {
+// that needs no division, for the run over every value. Returns how many of
+// the low digits changed.
+std::int32_t count_up(Digits& digits, std::int32_t base) {
   const char top = bitsplit_test::digit_char(base - 1);
   std::int32_t index = 0;
   for (; index < digits.count && digits.low_first[static_cast<std::size_t>(index)] == top;
@@ -111,9 +111,39 @@ void count_up(Digits& digits, std::int32_t base) {
   } else {
     digit = digit == '9' ? 'a' : static_cast<char>(digit + 1);
   }
+  return index + 1;
 }
 
 constexpr std::array<std::int32_t, 4> exhaustive_bases = {2, 8, 10, 16};
+
+// One check of the run over every value: a base, and the width the value
+// needs plus `width_offset`, or a fixed width when `fixed_width` is set;
+// with what it expects, made by the oracle when the digits grow and
+// otherwise changed only in the digits that count_up changed: building it
+// anew for every value made the run a third slower.
+struct Expectation {
+  std::size_t base_index = 0;
+  std::int32_t width_offset = 0;
+  std::int32_t fixed_width = -1;
+  bitsplit::digit_format format{};
+  bitsplit_test::Outcome outcome{};
+
+  void make(std::int32_t value, const Digits& digits) {
+    const std::int32_t width = fixed_width >= 0 ? fixed_width : digits.count + width_offset;
+    format = {width, exhaustive_bases[base_index]};
+    outcome = bitsplit_test::expected_outcome(value, format, digits);
+  }
+
+  void update(const Digits& digits, std::int32_t changed) {
+    const std::int32_t width = format.width;
+    for (std::int32_t low = 0; low < std::min(changed, width); ++low) {
+      // Fitting, most significant first; too long, least significant first.
+      const std::int32_t place = outcome.returns_buffer ? width - 1 - low : low;
+      outcome.bytes[static_cast<std::size_t>(place)] =
+          digits.low_first[static_cast<std::size_t>(low)];
+    }
+  }
+};
 
 // Every text that fits is read back; the digits a value too long leaves are
 // read in the sampled run, which has the time for the oracle's reader.
@@ -121,29 +151,40 @@ Fault check_every_value_from(std::int32_t first, std::int32_t last) {
   constexpr auto values_that_fit = bitsplit_test::ReadBack::values_that_fit;
   const GuardedPage page;
   std::array<Digits, exhaustive_bases.size()> digits{};
+  std::array<Expectation, 2 * exhaustive_bases.size() + 1> expectations{};
   for (std::size_t index = 0; index < digits.size(); ++index) {
     digits[index] = bitsplit_test::digits_of(first, exhaustive_bases[index]);
+    expectations[2 * index] = {.base_index = index};
+    expectations[2 * index + 1] = {.base_index = index, .width_offset = -1};
+  }
+  expectations.back() = {.base_index = 0, .fixed_width = 32};
+  for (Expectation& expectation : expectations) {
+    expectation.make(first, digits[expectation.base_index]);
   }
   for (std::int32_t value = first;; ++value) {
-    for (std::size_t index = 0; index < digits.size(); ++index) {
-      const std::int32_t base = exhaustive_bases[index];
-      const std::int32_t needed = digits[index].count;
-      Fault fault = check(page, value, {needed, base}, digits[index], values_that_fit);
-      if (!fault && needed > 0) {
-        fault = check(page, value, {needed - 1, base}, digits[index], values_that_fit);
-      }
-      if (fault) {
+    for (const Expectation& expectation : expectations) {
+      if (const Fault fault =
+              check(page, value, expectation.format, expectation.outcome, values_that_fit)) {
         return fault;
       }
-    }
-    if (const Fault fault = check(page, value, {32, 2}, digits[0], values_that_fit)) {
-      return fault;
     }
     if (value == last) {
       return {};
     }
+    std::array<std::int32_t, exhaustive_bases.size()> changed{};
+    std::array<bool, exhaustive_bases.size()> grew{};
     for (std::size_t index = 0; index < digits.size(); ++index) {
-      count_up(digits[index], exhaustive_bases[index]);
+      const std::int32_t count = digits[index].count;
+      changed[index] = count_up(digits[index], exhaustive_bases[index]);
+      grew[index] = digits[index].count != count;
+    }
+    for (Expectation& expectation : expectations) {
+      const std::size_t index = expectation.base_index;
+      if (grew[index]) {
+        expectation.make(value + 1, digits[index]);
+      } else {
+        expectation.update(digits[index], changed[index]);
+      }
     }
   }
 }
@@ -164,13 +205,17 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
           static_cast<T>(bits == 0 ? Bits{0} : static_cast<Bits>(random >> (bits_in_type - bits)));
       const Digits digits = bitsplit_test::digits_of(value, base);
       for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
-        Fault fault = check(page, value, {width, base}, digits);
+        const bitsplit::digit_format plain{width, base};
+        Fault fault =
+            check(page, value, plain, bitsplit_test::expected_outcome(value, plain, digits));
         // At every fourth width, in one of the styles in turn.
         const std::uint32_t turn = sample + static_cast<std::uint32_t>(width + 1);
         if (!fault && turn % 4 == 0) {
           const auto style =
               bitsplit_test::checked_styles[turn / 4 % bitsplit_test::checked_styles.size()];
-          fault = check(page, value, bitsplit_test::styled(style, width, base), digits);
+          const bitsplit::digit_format format = bitsplit_test::styled(style, width, base);
+          fault =
+              check(page, value, format, bitsplit_test::expected_outcome(value, format, digits));
         }
         if (fault) {
           return fault;
