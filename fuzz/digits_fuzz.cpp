@@ -1,7 +1,8 @@
 // libFuzzer target. The first 28 bytes are the low 64 bits of a value, a
 // width, a base, one of the checked types, the value's next 64 bits (used by
 // 128-bit types), the letter case, a group and a separator; the call is
-// checked against the oracle in an exact-size heap block. Whatever follows is
+// checked against the oracle in an exact-size heap block, and so is
+// to_fixed_chars against the same bytes less the terminator. Whatever follows is
 // a text, read as that type in that format and checked against the oracle's
 // reader, and reversed by reverse_char and compared with std::reverse.
 

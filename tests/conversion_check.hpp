@@ -25,11 +25,12 @@ namespace bitsplit_test {
 using bitsplit::digit_format;
 using bitsplit::letter_case;
 
-// 128-bit integers where the compiler has them. The standard traits do not
-// count them as integers in strict modes, so the checker has its own.
+// 128-bit integers where the compiler has them, by the library's names. The
+// standard traits do not count them as integers in strict modes, so the
+// checker has its own.
 #ifdef __SIZEOF_INT128__
-__extension__ using int128 = __int128;
-__extension__ using uint128 = unsigned __int128;
+using bitsplit::int128;
+using bitsplit::uint128;
 using WidestBits = uint128;
 #else
 using WidestBits = std::uint64_t;
@@ -324,13 +325,12 @@ constexpr Fault check_reading_against_oracle(std::string_view text, const digit_
 
 // The routine under test: for a plain format my_itoa for std::int32_t, which
 // must be the same as to_fixed_digits<std::int32_t>, and the four-argument
-// to_fixed_digits for the other types; for any other, the overload that
-// takes the format.
+// to_fixed_digits for the other types; for any other, the pointer overload
+// that takes the format.
 template <typename T>
 constexpr char* convert(T value, char* room, const digit_format& format) {
   if (!is_plain(format)) {
-    return bitsplit::to_fixed_digits(
-        value, std::span<char>(room, static_cast<std::size_t>(text_size(format)) + 1), format);
+    return bitsplit::to_fixed_digits(value, room, format);
   }
   if constexpr (std::is_same_v<T, std::int32_t>) {
     return bitsplit::my_itoa(value, room, format.width, format.base);
@@ -339,7 +339,7 @@ constexpr char* convert(T value, char* room, const digit_format& format) {
   }
 }
 
-// The overload that takes the format, whatever the format.
+// The sized overload that takes the format, whatever the format.
 template <typename T>
 constexpr char* convert_through_format(T value, char* room, const digit_format& format) {
   return bitsplit::to_fixed_digits(
@@ -418,10 +418,54 @@ constexpr Fault check_conversion(T value, const digit_format& format, const Outc
                                                      : Fault{};
 }
 
+// to_fixed_chars into exactly [first, first + text_size(format)), which the
+// caller makes the end of its room, with one character of room before it:
+// the terminated form's bytes, `expected`, without the terminator, `ptr` at
+// that range's end whatever the outcome, and nothing written before it. For
+// a plain format, the width-and-base form too; and one character less room
+// gives value_too_large (or a refusal's invalid_argument) and writes nothing.
+template <typename T>
+constexpr Fault check_unterminated(T value, const digit_format& format, const Outcome& expected,
+                                   char* first) {
+  const std::int32_t size = text_size(format);
+  char* const last = first + size;
+  const std::errc error = expected.returns_buffer     ? std::errc{}
+                          : is_refused(value, format) ? std::errc::invalid_argument
+                                                      : std::errc::value_too_large;
+  for (const bool plain_form : {false, true}) {
+    if (plain_form && !is_plain(format)) {
+      break;
+    }
+    std::fill_n(first - 1, size + 1, sentinel);
+    const auto [end, result] =
+        plain_form ? bitsplit::to_fixed_chars(first, last, value, format.width, format.base)
+                   : bitsplit::to_fixed_chars(first, last, value, format);
+    if (result != error || end != last) {
+      return fault(
+          result != error ? "to_fixed_chars gave a wrong error" : "to_fixed_chars gave a wrong end",
+          value, format);
+    }
+    if (!same_bytes(first, expected.bytes.data(), size) || first[-1] != sentinel) {
+      return fault("to_fixed_chars wrote a wrong byte", value, format);
+    }
+  }
+  if (size == 0) {
+    return {};
+  }
+  std::fill_n(first, size, sentinel);
+  const auto [end, result] = bitsplit::to_fixed_chars(first + 1, last, value, format);
+  if (result != (error == std::errc{} ? std::errc::value_too_large : error) || end != last ||
+      std::any_of(first, last, [](char character) { return character != sentinel; })) {
+    return fault("to_fixed_chars took a range one character short", value, format);
+  }
+  return {};
+}
+
 // The same with the oracle's answer, in heap blocks of exactly the room the
 // contract allows, and of exactly the text to read back: at compile time an
 // access past either is an error, at run time AddressSanitizer sees it. A plain format is checked
 // through both overloads at run time; at compile time, where the steps are counted, through one.
+// At run time to_fixed_chars too, into the room less the terminator's place.
 template <typename T>
 constexpr Fault check_against_oracle(T value, const digit_format& format) {
   const Outcome expected = expected_outcome(value, format, oracle_digits(value, format));
@@ -431,6 +475,9 @@ constexpr Fault check_against_oracle(T value, const digit_format& format) {
   Fault fault = check_conversion(value, format, expected, room, convert<T>, read_room);
   if (!fault && is_plain(format) && !std::is_constant_evaluated()) {
     fault = check_conversion(value, format, expected, room, convert_through_format<T>, read_room);
+  }
+  if (!fault && !std::is_constant_evaluated()) {
+    fault = check_unterminated(value, format, expected, room + 1);
   }
   delete[] read_room;
   delete[] room;

@@ -170,6 +170,12 @@ constexpr Fault known_answer_fault(const std::array<Case<T>, size>& cases) {
     if (const Fault fault = check_conversion(value, format, expected, room.data())) {
       return fault;
     }
+    // At the end of the room, where a write past the range is an error.
+    const auto text_size = static_cast<std::size_t>(bitsplit_test::text_size(format));
+    if (const Fault fault = bitsplit_test::check_unterminated(
+            value, format, expected, room.data() + room.size() - text_size)) {
+      return fault;
+    }
   }
   return {};
 }

@@ -18,7 +18,9 @@
 //
 // Every conversion is read back. Every buffer, and every text read, ends
 // where an inaccessible page begins, so any access past the terminator's
-// place or the text's end ends the run with SIGSEGV.
+// place or the text's end ends the run with SIGSEGV. The sampled run also
+// writes values of some types with to_fixed_chars into a range that ends
+// there.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -33,6 +35,7 @@
 #include <random>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -90,6 +93,34 @@ Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& form
       value, format, expected, room, bitsplit_test::convert<T>, page.text_room(size), read_back);
   if (!fault && room[-1] != bitsplit_test::sentinel) {
     fault = bitsplit_test::fault("wrote before the buffer", value, format);
+  }
+  return fault;
+}
+
+// The types whose values are also written with to_fixed_chars here: one of
+// each magnitude the kernels take, and a signed one. Its code for each of
+// them took half again this file's compile time with every type; digits_test
+// has every type, in exact-size heap blocks.
+template <typename T>
+constexpr bool checks_unterminated =
+    std::is_same_v<T, std::int32_t> || std::is_same_v<T, std::uint64_t>
+#ifdef __SIZEOF_INT128__
+    || std::is_same_v<T, bitsplit::uint128>
+#endif
+    ;
+
+// check(), then, for those types, to_fixed_chars into exactly the text's
+// room, which ends at the second guard page.
+template <typename T>
+Fault check_every_form(const GuardedPage& page, T value, const bitsplit::digit_format& format,
+                       const Digits& digits) {
+  const bitsplit_test::Outcome expected = bitsplit_test::expected_outcome(value, format, digits);
+  const Fault fault = check(page, value, format, expected);
+  if constexpr (checks_unterminated<T>) {
+    if (!fault) {
+      return bitsplit_test::check_unterminated(value, format, expected,
+                                               page.text_room(bitsplit_test::text_size(format)));
+    }
   }
   return fault;
 }
@@ -206,16 +237,14 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
       const Digits digits = bitsplit_test::digits_of(value, base);
       for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
         const bitsplit::digit_format plain{width, base};
-        Fault fault =
-            check(page, value, plain, bitsplit_test::expected_outcome(value, plain, digits));
+        Fault fault = check_every_form(page, value, plain, digits);
         // At every fourth width, in one of the styles in turn.
         const std::uint32_t turn = sample + static_cast<std::uint32_t>(width + 1);
         if (!fault && turn % 4 == 0) {
           const auto style =
               bitsplit_test::checked_styles[turn / 4 % bitsplit_test::checked_styles.size()];
           const bitsplit::digit_format format = bitsplit_test::styled(style, width, base);
-          fault =
-              check(page, value, format, bitsplit_test::expected_outcome(value, format, digits));
+          fault = check_every_form(page, value, format, digits);
         }
         if (fault) {
           return fault;

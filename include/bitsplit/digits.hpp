@@ -24,6 +24,7 @@
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/read.hpp"
 #include "bitsplit/detail/reverse.hpp"
+#include "bitsplit/detail/write.hpp"
 
 // Every routine here can run at compile time, allocates nothing, keeps no
 // state and touches only the caller's buffer, so calls on different buffers
@@ -35,6 +36,13 @@
 // knows becomes straight-line code; any other calls one shared function.
 
 namespace bitsplit {
+
+#ifdef __SIZEOF_INT128__
+// The 128-bit integers, where the compiler has them, under names that a
+// caller's -Wpedantic build takes without a warning.
+using int128 = detail::int128;
+using uint128 = detail::uint128;
+#endif
 
 // Every standard integer type but bool and the character types (char,
 // wchar_t, char8_t, char16_t, char32_t); signed char and unsigned char, as
@@ -114,7 +122,8 @@ template <digit_integer T>
     return nullptr;
   }
   return detail::convert(detail::magnitude_of(value), buffer, detail::count_of(width),
-                         static_cast<std::uint32_t>(base), detail::lower_letter_gap);
+                         static_cast<std::uint32_t>(base), detail::lower_letter_gap,
+                         detail::Terminated{});
 }
 
 // The same, into `buffer`, which knows its size: returns null and writes
@@ -157,19 +166,68 @@ template <digit_integer T>
 template <digit_integer T>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(
     T value, std::span<char> buffer, const digit_format& format) noexcept {
-  if (buffer.size() <= formatted_size(format) || !detail::is_usable(format) ||
-      detail::is_negative(value)) {
+  const std::size_t size = formatted_size(format);
+  if (buffer.size() <= size || !detail::is_usable(format) || detail::is_negative(value)) {
     return nullptr;
   }
-  const std::uint32_t count = detail::count_of(format.width);
-  const auto base = static_cast<std::uint32_t>(format.base);
-  const std::uint32_t letter_gap = detail::letter_gap_of(format);
-  if (format.group == 0 || count == 0) {
-    return detail::convert(detail::magnitude_of(value), buffer.data(), count, base, letter_gap);
+  return detail::write_formatted(detail::magnitude_of(value), buffer.data(), format,
+                                 detail::Terminated{});
+}
+
+// The same with a pointer: the caller promises formatted_size(format) + 1
+// characters at `buffer`, and a null `buffer` gives null.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(
+    T value, char* buffer, const digit_format& format) noexcept {
+  return buffer != nullptr
+             ? to_fixed_digits(value, std::span<char>(buffer, formatted_size(format) + 1), format)
+             : nullptr;
+}
+
+// Writes `value` into [first, last) as to_fixed_digits does for `format`,
+// but with no terminator, in the shape of std::to_chars: for records, lines
+// and fields, where the next character is the caller's. Nothing outside
+// [first, first + formatted_size(format)) is read or written.
+//
+//   char line[80];
+//   auto [end, ec] = to_fixed_chars(line, line + sizeof line, 0x1f0, {.width = 8, .base = 16});
+//   // ec == std::errc{}, end == line + 8, and line starts "000001f0"
+//
+// Returns:
+// - on success, {first + formatted_size(format), std::errc{}}, with the
+//   digits, and the separators of a grouped format, at [first, ptr);
+// - {last, std::errc::invalid_argument} when `value` is negative or
+//   to_fixed_digits refuses the format; nothing is written;
+// - {last, std::errc::value_too_large} when [first, last) holds fewer than
+//   formatted_size(format) characters; nothing is written;
+// - {last, std::errc::value_too_large} when `value` has more digits than
+//   the width. The first formatted_size(format) characters then hold what
+//   to_fixed_digits leaves there: without groups, the low-order digits
+//   least significant first; with groups, the low-order digits most
+//   significant first and grouped. Treat them as no result.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::to_chars_result to_fixed_chars(
+    char* first, char* last, T value, const digit_format& format) noexcept {
+  if (!detail::is_usable(format) || detail::is_negative(value)) {
+    return {last, std::errc::invalid_argument};
   }
-  return detail::convert_grouped(detail::magnitude_of(value), buffer.data(), count, base,
-                                 letter_gap, static_cast<std::uint32_t>(format.group),
-                                 format.separator);
+  const std::size_t size = formatted_size(format);
+  // An empty range may be two null pointers: there only 0 fits, and the
+  // conversion, which returns its buffer, cannot tell.
+  const bool fits = size == 0
+                        ? value == 0
+                        : last - first >= static_cast<std::ptrdiff_t>(size) &&
+                              detail::write_formatted(detail::magnitude_of(value), first, format,
+                                                      detail::Unterminated{}) != nullptr;
+  return fits ? std::to_chars_result{first + size, std::errc{}}
+              : std::to_chars_result{last, std::errc::value_too_large};
+}
+
+// The same for `width` digits in `base`, lower case and no groups.
+template <digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::to_chars_result to_fixed_chars(
+    char* first, char* last, T value, std::int32_t width, std::int32_t base) noexcept {
+  return to_fixed_chars(first, last, value, digit_format{.width = width, .base = base});
 }
 
 // Reads back what to_fixed_digits writes for `format`: exactly

@@ -1,5 +1,6 @@
-// A caller's array and a run-time width, and texts read back: the library's
-// headers must not warn with -O2 -Wall -Wextra -Wpedantic.
+// A caller's array and a run-time width, a field in a line, and texts read
+// back: the library's headers must not warn with -O2 -Wall -Wextra
+// -Wpedantic.
 
 #include <array>
 #include <cstdint>
@@ -28,11 +29,16 @@ std::int32_t read_any(std::string_view text, std::int32_t width, std::int32_t ba
   return value;
 }
 
-#ifdef __SIZEOF_INT128__
-__extension__ using uint128 = unsigned __int128;
+// A record's field written in the middle of a line, with no terminator.
+char* put_field(char* out, char* end, std::uint32_t offset) {
+  const auto [next, error] = bitsplit::to_fixed_chars(out, end, offset, {.width = 8, .base = 16});
+  return error == std::errc{} ? next : nullptr;
+}
 
-// A digest in upper-case hex, in groups of eight.
-void print_digest(uint128 digest, std::int32_t width) {
+#ifdef __SIZEOF_INT128__
+// A digest in upper-case hex, in groups of eight, through the library's name
+// for the type, which needs no __extension__.
+void print_digest(bitsplit::uint128 digest, std::int32_t width) {
   std::array<char, 40> buffer{};
   if (const char* digits = bitsplit::to_fixed_digits(
           digest, buffer,

@@ -20,11 +20,24 @@ constexpr void reverse_char(char* buffer, std::uint32_t length) noexcept;  // di
 
 namespace bitsplit::detail {
 
-// Terminates the `count` digits stored least significant first, and puts
-// them in order.
-BITSPLIT_ALWAYS_INLINE constexpr char* terminate_and_reverse(char* buffer,
-                                                             std::uint32_t count) noexcept {
-  buffer[count] = '\0';
+// How a conversion ends: with a terminator after the digits, or with
+// nothing past them (to_fixed_chars). A type, so that each way compiles to
+// code of its own and the terminated one stays as it was.
+struct Terminated {
+  static constexpr bool terminates = true;
+};
+struct Unterminated {
+  static constexpr bool terminates = false;
+};
+
+// Terminates the `count` digits stored least significant first, when
+// `Ending` asks for it, and puts them in order.
+template <typename Ending>
+BITSPLIT_ALWAYS_INLINE constexpr char* finish(char* buffer, std::uint32_t count,
+                                              Ending /*ending*/) noexcept {
+  if constexpr (Ending::terminates) {
+    buffer[count] = '\0';
+  }
   reverse_char(buffer, count);
   return buffer;
 }
@@ -78,30 +91,31 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
   }
 }
 
-template <typename Family, typename Magnitude>
+template <typename Family, typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_here(const Family& family, Magnitude value,
-                                                 char* buffer, std::uint32_t count) noexcept {
-  return write_low_digits_in_words(family, value, buffer, count)
-             ? terminate_and_reverse(buffer, count)
-             : nullptr;
+                                                 char* buffer, std::uint32_t count,
+                                                 Ending ending) noexcept {
+  return write_low_digits_in_words(family, value, buffer, count) ? finish(buffer, count, ending)
+                                                                 : nullptr;
 }
 
 // Out of line for a count known only at run time: one copy serves every
 // such call in the family, and being small it saves few registers.
-template <typename Family, typename Magnitude>
+template <typename Family, typename Magnitude, typename Ending>
 BITSPLIT_NOINLINE char* convert_out_of_line(Family family, Magnitude value, char* buffer,
-                                            std::uint32_t count) noexcept {
-  return convert_here(family, value, buffer, count);
+                                            std::uint32_t count, Ending ending) noexcept {
+  return convert_here(family, value, buffer, count, ending);
 }
 
 // A known count folds into straight-line code.
-template <typename Family, typename Magnitude>
+template <typename Family, typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_in_family(const Family& family, Magnitude value,
-                                                      char* buffer, std::uint32_t count) noexcept {
+                                                      char* buffer, std::uint32_t count,
+                                                      Ending ending) noexcept {
   if (BITSPLIT_IS_KNOWN(count)) {
-    return convert_here(family, value, buffer, count);
+    return convert_here(family, value, buffer, count, ending);
   }
-  return convert_out_of_line(family, value, buffer, count);
+  return convert_out_of_line(family, value, buffer, count, ending);
 }
 
 // Calls `visit` with the kernel of `base`'s family: the one list of the bases
@@ -123,7 +137,7 @@ BITSPLIT_ALWAYS_INLINE inline auto visit_family(std::uint32_t base, std::uint32_
   }
 }
 
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 struct ConvertInFamily {
   Magnitude value;
   char* buffer;
@@ -131,57 +145,61 @@ struct ConvertInFamily {
 
   template <typename Family>
   BITSPLIT_ALWAYS_INLINE char* operator()(const Family& family) const noexcept {
-    return convert_in_family(family, value, buffer, count);
+    return convert_in_family(family, value, buffer, count, Ending{});
   }
 };
 
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 // NOLINTNEXTLINE(readability-non-const-parameter): the visitor writes through `buffer`.
 BITSPLIT_ALWAYS_INLINE inline char* convert_in_base(Magnitude value, char* buffer,
                                                     std::uint32_t count, std::uint32_t base,
-                                                    std::uint32_t letter_gap) noexcept {
-  return visit_family(base, letter_gap, ConvertInFamily<Magnitude>{value, buffer, count});
+                                                    std::uint32_t letter_gap,
+                                                    Ending /*ending*/) noexcept {
+  return visit_family(base, letter_gap, ConvertInFamily<Magnitude, Ending>{value, buffer, count});
 }
 
 // Out of line for a base known only at run time: one switch serves every
 // such call, and it jumps straight to its family's conversion.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_NOINLINE char* convert_out_of_line(Magnitude value, char* buffer, std::uint32_t count,
-                                            std::uint32_t base, std::uint32_t letter_gap) noexcept {
-  return convert_in_base(value, buffer, count, base, letter_gap);
+                                            std::uint32_t base, std::uint32_t letter_gap,
+                                            Ending ending) noexcept {
+  return convert_in_base(value, buffer, count, base, letter_gap, ending);
 }
 
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_at_run_time(Magnitude value, char* buffer,
                                                         std::uint32_t count, std::uint32_t base,
-                                                        std::uint32_t letter_gap) noexcept {
+                                                        std::uint32_t letter_gap,
+                                                        Ending ending) noexcept {
   if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap)) {
-    return convert_in_base(value, buffer, count, base, letter_gap);
+    return convert_in_base(value, buffer, count, base, letter_gap, ending);
   }
-  return convert_out_of_line(value, buffer, count, base, letter_gap);
+  return convert_out_of_line(value, buffer, count, base, letter_gap, ending);
 }
 
 // Least significant digit first; once the value runs out the same loop
 // writes the zero fill.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 constexpr char* convert_portably(Magnitude value, char* buffer, std::uint32_t count,
-                                 std::uint32_t base, std::uint32_t letter_gap) noexcept {
+                                 std::uint32_t base, std::uint32_t letter_gap,
+                                 Ending ending) noexcept {
   return write_low_digits_portably(value, buffer, count, base, digit_chars_for(letter_gap)) == 0
-             ? terminate_and_reverse(buffer, count)
+             ? finish(buffer, count, ending)
              : nullptr;
 }
 
 // `base` is in 2..36.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, std::uint32_t count,
-                                               std::uint32_t base,
-                                               std::uint32_t letter_gap) noexcept {
+                                               std::uint32_t base, std::uint32_t letter_gap,
+                                               Ending ending) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    return convert_at_run_time(value, buffer, count, base, letter_gap);
+    return convert_at_run_time(value, buffer, count, base, letter_gap, ending);
   }
 #endif
-  return convert_portably(value, buffer, count, base, letter_gap);
+  return convert_portably(value, buffer, count, base, letter_gap, ending);
 }
 
 }  // namespace bitsplit::detail

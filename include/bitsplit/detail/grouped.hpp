@@ -18,17 +18,27 @@
 
 namespace bitsplit::detail {
 
-template <typename Magnitude>
+// Terminates `size` grouped characters when `Ending` asks for it.
+template <typename Ending>
+BITSPLIT_ALWAYS_INLINE constexpr char* finish_grouped(char* buffer, std::uint32_t size,
+                                                      Ending /*ending*/) noexcept {
+  if constexpr (Ending::terminates) {
+    buffer[size] = '\0';
+  }
+  return buffer;
+}
+
+template <typename Magnitude, typename Ending>
 constexpr char* convert_grouped_portably(Magnitude value, char* buffer, std::uint32_t count,
                                          std::uint32_t base, std::uint32_t letter_gap,
-                                         std::uint32_t group, char separator) noexcept {
+                                         std::uint32_t group, char separator,
+                                         Ending ending) noexcept {
   const std::uint32_t size = grouped_size(count, group);
   if (write_grouped_digits_portably(value, buffer + size, count, base, digit_chars_for(letter_gap),
                                     group, separator) != 0) {
     return nullptr;
   }
-  buffer[size] = '\0';
-  return buffer;
+  return finish_grouped(buffer, size, ending);
 }
 
 // Stores the low `length` (1 to 8) bytes of `word`, the least significant
@@ -182,55 +192,56 @@ struct WriteGroupedInFamily {
   }
 };
 
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_grouped_here(Magnitude value, char* buffer,
                                                          std::uint32_t count, std::uint32_t base,
                                                          std::uint32_t letter_gap,
-                                                         std::uint32_t group,
-                                                         char separator) noexcept {
+                                                         std::uint32_t group, char separator,
+                                                         Ending ending) noexcept {
   if (!visit_family(base, letter_gap,
                     WriteGroupedInFamily<Magnitude>{value, buffer, count, group, separator})) {
     return nullptr;
   }
-  buffer[grouped_size(count, group)] = '\0';
-  return buffer;
+  return finish_grouped(buffer, grouped_size(count, group), ending);
 }
 
 // Out of line for a format known only at run time: one copy serves every
 // such call.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_NOINLINE char* convert_grouped_out_of_line(Magnitude value, char* buffer,
                                                     std::uint32_t count, std::uint32_t base,
                                                     std::uint32_t letter_gap, std::uint32_t group,
-                                                    char separator) noexcept {
-  return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator);
+                                                    char separator, Ending ending) noexcept {
+  return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
 }
 
 // A format the compiler knows folds into straight-line code.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_grouped_at_run_time(
     Magnitude value, char* buffer, std::uint32_t count, std::uint32_t base,
-    std::uint32_t letter_gap, std::uint32_t group, char separator) noexcept {
+    std::uint32_t letter_gap, std::uint32_t group, char separator, Ending ending) noexcept {
   if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) &&
       BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
-    return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator);
+    return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
   }
-  return convert_grouped_out_of_line(value, buffer, count, base, letter_gap, group, separator);
+  return convert_grouped_out_of_line(value, buffer, count, base, letter_gap, group, separator,
+                                     ending);
 }
 
 // `base` is in 2..36; `group` at least 1 and `count` at least 1.
-template <typename Magnitude>
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* buffer,
                                                        std::uint32_t count, std::uint32_t base,
                                                        std::uint32_t letter_gap,
-                                                       std::uint32_t group,
-                                                       char separator) noexcept {
+                                                       std::uint32_t group, char separator,
+                                                       Ending ending) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    return convert_grouped_at_run_time(value, buffer, count, base, letter_gap, group, separator);
+    return convert_grouped_at_run_time(value, buffer, count, base, letter_gap, group, separator,
+                                       ending);
   }
 #endif
-  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator);
+  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator, ending);
 }
 
 }  // namespace bitsplit::detail
