@@ -92,6 +92,17 @@ template <typename T>
                                    format_of(bench_case));
 }
 
+// The same through to_fixed_chars, with no terminator: the end, or null.
+template <typename T>
+[[gnu::always_inline]] inline char* bitsplit_chars(T value, char* buffer, const Case& bench_case) {
+  char* const last = buffer + line_size;
+  const auto [end, error] =
+      bench_case.is_styled()
+          ? bitsplit::to_fixed_chars(buffer, last, value, format_of(bench_case))
+          : bitsplit::to_fixed_chars(buffer, last, value, bench_case.width, bench_case.base);
+  return error == std::errc{} ? end : nullptr;
+}
+
 // base^digits, or T's largest value once that is past it.
 template <typename T>
 constexpr T power_or_max(std::int32_t base, std::int32_t digits) {

@@ -1,8 +1,9 @@
 // bitsplit's conversion against what a C++ programmer would otherwise write
 // for the same contract: std::to_chars plus zero fill, and std::snprintf with
 // a width; grouped and upper-case conversions against the same conversion
-// without. Reading back against std::from_chars on the same digits, and
-// grouped texts against the same digits without groups. Each case runs in three calling contexts:
+// without; to_fixed_chars, unterminated, beside the terminated form. Reading back against
+// std::from_chars on the same digits, and grouped texts against the same digits without groups.
+// Each case runs in three calling contexts:
 // - runtime: width and base read at run time, the call in the loop;
 // - constant: width and base known at compile time, as in most callers;
 // - pointer: through a function pointer the compiler cannot see through, so
@@ -71,6 +72,14 @@ struct Bitsplit {
     return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
   }
 };
+// The unterminated form, which should take what the terminated one takes.
+template <typename T>
+struct BitsplitChars {
+  [[gnu::always_inline]] static char* convert(T value, char* buffer, const Case& bench_case) {
+    return bitsplit_bench::bitsplit_chars(value, buffer, bench_case);
+  }
+};
+
 template <typename T>
 struct ToChars {
   [[gnu::always_inline]] static char* convert(T value, char* buffer, const Case& bench_case) {
@@ -162,6 +171,9 @@ void register_run_time(Case bench_case) {
   };
   add("bitsplit", "runtime", run_time<T, Bitsplit<T>>);
   add("bitsplit", "pointer", through_pointer<T>, Converter<T>{out_of_line<Bitsplit<T>, T>});
+  add("bitsplit_chars", "runtime", run_time<T, BitsplitChars<T>>);
+  add("bitsplit_chars", "pointer", through_pointer<T>,
+      Converter<T>{out_of_line<BitsplitChars<T>, T>});
   if (bench_case.is_styled()) {
     return;
   }
@@ -178,6 +190,8 @@ template <typename T, Case bench_case>
 void register_constant() {
   const std::string bitsplit_name = name_of<T>("bitsplit", bench_case, "constant");
   benchmark::RegisterBenchmark(bitsplit_name.c_str(), constant<T, bench_case, Bitsplit<T>>);
+  const std::string chars_name = name_of<T>("bitsplit_chars", bench_case, "constant");
+  benchmark::RegisterBenchmark(chars_name.c_str(), constant<T, bench_case, BitsplitChars<T>>);
   if constexpr (!bench_case.is_styled()) {
     const std::string to_chars_name = name_of<T>("to_chars", bench_case, "constant");
     benchmark::RegisterBenchmark(to_chars_name.c_str(), constant<T, bench_case, ToChars<T>>);

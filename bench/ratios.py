@@ -7,7 +7,8 @@ contender/type[/read]/width/base[/groupN][/upper][/too_long]/context; a case
 through a function pointer is set against to_chars called in the loop
 (context runtime), so that its ratio shows what running out of line costs.
 A reading case is set against from_chars. A grouped or upper-case case is
-set against the same case without its style, in the same context.
+set against the same case without its style, in the same context. The
+last column is to_fixed_chars (bitsplit_chars) over the terminated form.
 """
 import json
 import re
@@ -22,10 +23,10 @@ with open(sys.argv[1]) if len(sys.argv) > 1 else sys.stdin as report:
 
 
 def ratio(time, peer):
-    return f"{time / peer:10.2f}" if peer else f"{'-':>10}"
+    return f"{time / peer:10.2f}" if time and peer else f"{'-':>10}"
 
 
-print(f"{'case':36} {'ns':>8} {'/ peer':>10} {'/ snprintf':>10} {'/ plain':>10}")
+print(f"{'case':36} {'ns':>8} {'/ peer':>10} {'/ snprintf':>10} {'/ plain':>10} {'chars':>10}")
 for case in sorted(medians, key=lambda name: name.rsplit("/", 1)[::-1]):
     times = medians[case]
     plain_case = re.sub(r"/(group\d+|upper)", "", case)
@@ -34,4 +35,5 @@ for case in sorted(medians, key=lambda name: name.rsplit("/", 1)[::-1]):
     to_chars = peers.get("to_chars", peers.get("from_chars"))
     plain = medians.get(plain_case, {}).get("bitsplit") if plain_case != case else None
     print(f"{case:36} {times['bitsplit']:8.2f} {ratio(times['bitsplit'], to_chars)} "
-          f"{ratio(times['bitsplit'], times.get('snprintf'))} {ratio(times['bitsplit'], plain)}")
+          f"{ratio(times['bitsplit'], times.get('snprintf'))} {ratio(times['bitsplit'], plain)} "
+          f"{ratio(times.get('bitsplit_chars'), times['bitsplit'])}")
