@@ -6,7 +6,9 @@
 //   plain_loops [REPETITIONS]   prints the median time of each case, and its
 //                               ratio to std::to_chars with zero fill, or for a
 //                               grouped or upper-case case to the same
-//                               conversion without; and of each reading case,
+//                               conversion without; to_fixed_chars (a name
+//                               ending in /chars) to the terminated form in the
+//                               same context; and of each reading case,
 //                               to std::from_chars on the same digits, or for
 //                               a grouped one to the digits without groups
 
@@ -85,8 +87,22 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
       std::string(bitsplit_bench::type_name<T>()) + "/" + bitsplit_bench::case_name(bench_case);
   Timings constant{name + "/constant", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
+  Timings constant_chars{name + "/constant/chars", {}, {}};
+  Timings run_time_chars{name + "/runtime/chars", {}, {}};
   const Case some_case = at_run_time(bench_case);
   for (int repetition = 0; repetition < repetitions; ++repetition) {
+    constant_chars.ours.push_back(time_per_value(
+        values,
+        [](T value, char* buffer) {
+          return bitsplit_bench::bitsplit_chars(value, buffer, bench_case);
+        },
+        result_sum));
+    run_time_chars.ours.push_back(time_per_value(
+        values,
+        [&](T value, char* buffer) {
+          return bitsplit_bench::bitsplit_chars(value, buffer, some_case);
+        },
+        result_sum));
     constant.ours.push_back(time_per_value(
         values,
         [](T value, char* buffer) {
@@ -106,8 +122,13 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
         values, [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); },
         result_sum));
   }
+  // The unterminated form against the terminated one, in the same context.
+  constant_chars.peer = constant.ours;
+  run_time_chars.peer = run_time.ours;
   all.push_back(std::move(constant));
   all.push_back(std::move(run_time));
+  all.push_back(std::move(constant_chars));
+  all.push_back(std::move(run_time_chars));
 }
 
 double median(std::vector<double> times) {
