@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,10 @@ double time_per_value(const std::vector<T>& values, Convert convert, unsigned& r
   constexpr std::size_t line_size = bitsplit_bench::line_size;
   std::vector<char> lines(values.size() * line_size);
   unsigned failures = 0;
+  // One pass untimed, so that every contender starts with the lines in cache.
+  for (std::size_t index = 0; index < values.size(); ++index) {
+    failures += convert(values[index], lines.data() + index * line_size) == nullptr ? 1U : 0U;
+  }
   const auto start = std::chrono::steady_clock::now();
   for (int round = 0; round < rounds; ++round) {
     for (std::size_t index = 0; index < values.size(); ++index) {
@@ -60,6 +65,17 @@ struct Timings {
   std::vector<double> ours;
   std::vector<double> peer;
 };
+
+// Runs each of `timers` once a repetition, each repetition starting one
+// further on: whichever runs first after another case's runs measurably
+// slower, so no contender may always be first.
+void interleave(int repetitions, const std::vector<std::function<void()>>& timers) {
+  for (int repetition = 0; repetition < repetitions; ++repetition) {
+    for (std::size_t index = 0; index < timers.size(); ++index) {
+      timers[(index + static_cast<std::size_t>(repetition)) % timers.size()]();
+    }
+  }
+}
 
 // A width and base the compiler cannot know.
 std::int32_t at_run_time(std::int32_t number) {
@@ -90,38 +106,50 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
   Timings constant_chars{name + "/constant/chars", {}, {}};
   Timings run_time_chars{name + "/runtime/chars", {}, {}};
   const Case some_case = at_run_time(bench_case);
-  for (int repetition = 0; repetition < repetitions; ++repetition) {
-    constant_chars.ours.push_back(time_per_value(
-        values,
-        [](T value, char* buffer) {
-          return bitsplit_bench::bitsplit_chars(value, buffer, bench_case);
-        },
-        result_sum));
-    run_time_chars.ours.push_back(time_per_value(
-        values,
-        [&](T value, char* buffer) {
-          return bitsplit_bench::bitsplit_chars(value, buffer, some_case);
-        },
-        result_sum));
-    constant.ours.push_back(time_per_value(
-        values,
-        [](T value, char* buffer) {
-          return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
-        },
-        result_sum));
-    constant.peer.push_back(time_per_value(
-        values, [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); },
-        result_sum));
-    run_time.ours.push_back(time_per_value(
-        values,
-        [&](T value, char* buffer) {
-          return bitsplit_bench::bitsplit_digits(value, buffer, some_case);
-        },
-        result_sum));
-    run_time.peer.push_back(time_per_value(
-        values, [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); },
-        result_sum));
-  }
+  interleave(
+      repetitions,
+      {[&] {
+         constant_chars.ours.push_back(time_per_value(
+             values,
+             [](T value, char* buffer) {
+               return bitsplit_bench::bitsplit_chars(value, buffer, bench_case);
+             },
+             result_sum));
+       },
+       [&] {
+         run_time_chars.ours.push_back(time_per_value(
+             values,
+             [&](T value, char* buffer) {
+               return bitsplit_bench::bitsplit_chars(value, buffer, some_case);
+             },
+             result_sum));
+       },
+       [&] {
+         constant.ours.push_back(time_per_value(
+             values,
+             [](T value, char* buffer) {
+               return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
+             },
+             result_sum));
+       },
+       [&] {
+         constant.peer.push_back(time_per_value(
+             values, [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); },
+             result_sum));
+       },
+       [&] {
+         run_time.ours.push_back(time_per_value(
+             values,
+             [&](T value, char* buffer) {
+               return bitsplit_bench::bitsplit_digits(value, buffer, some_case);
+             },
+             result_sum));
+       },
+       [&] {
+         run_time.peer.push_back(time_per_value(
+             values, [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); },
+             result_sum));
+       }});
   // The unterminated form against the terminated one, in the same context.
   constant_chars.peer = constant.ours;
   run_time_chars.peer = run_time.ours;
@@ -181,22 +209,30 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
   Timings constant{name + "/constant", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
   const ReadCase some_case = at_run_time(read_case);
-  for (int repetition = 0; repetition < repetitions; ++repetition) {
-    constant.ours.push_back(time_per_text(
-        texts, size,
-        [](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, read_case); },
-        result_sum));
-    constant.peer.push_back(time_per_text(
-        plain_texts, plain_size, [](const char* text) { return peer_read<T>(text, read_case); },
-        result_sum));
-    run_time.ours.push_back(time_per_text(
-        texts, size,
-        [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); },
-        result_sum));
-    run_time.peer.push_back(time_per_text(
-        plain_texts, plain_size, [&](const char* text) { return peer_read<T>(text, some_case); },
-        result_sum));
-  }
+  interleave(
+      repetitions,
+      {[&] {
+         constant.ours.push_back(time_per_text(
+             texts, size,
+             [](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, read_case); },
+             result_sum));
+       },
+       [&] {
+         constant.peer.push_back(time_per_text(
+             plain_texts, plain_size,
+             [](const char* text) { return peer_read<T>(text, read_case); }, result_sum));
+       },
+       [&] {
+         run_time.ours.push_back(time_per_text(
+             texts, size,
+             [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); },
+             result_sum));
+       },
+       [&] {
+         run_time.peer.push_back(time_per_text(
+             plain_texts, plain_size,
+             [&](const char* text) { return peer_read<T>(text, some_case); }, result_sum));
+       }});
   all.push_back(std::move(constant));
   all.push_back(std::move(run_time));
 }
