@@ -212,15 +212,19 @@ template <digit_integer T>
     return {last, std::errc::invalid_argument};
   }
   const std::size_t size = formatted_size(format);
-  // An empty range may be two null pointers: there only 0 fits, and the
-  // conversion, which returns its buffer, cannot tell.
-  const bool fits = size == 0
-                        ? value == 0
-                        : last - first >= static_cast<std::ptrdiff_t>(size) &&
-                              detail::write_formatted(detail::magnitude_of(value), first, format,
-                                                      detail::Unterminated{}) != nullptr;
-  return fits ? std::to_chars_result{first + size, std::errc{}}
-              : std::to_chars_result{last, std::errc::value_too_large};
+  if (last - first < static_cast<std::ptrdiff_t>(size)) {
+    return {last, std::errc::value_too_large};
+  }
+  // An empty range may be two null pointers, whose end would read as a
+  // failure: there only 0 fits.
+  if (size == 0) {
+    return value == 0 ? std::to_chars_result{first, std::errc{}}
+                      : std::to_chars_result{last, std::errc::value_too_large};
+  }
+  char* const end =
+      detail::write_formatted(detail::magnitude_of(value), first, format, detail::Unterminated{});
+  return end != nullptr ? std::to_chars_result{end, std::errc{}}
+                        : std::to_chars_result{last, std::errc::value_too_large};
 }
 
 // The same for `width` digits in `base`, lower case and no groups.

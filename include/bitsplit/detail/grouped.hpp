@@ -18,27 +18,17 @@
 
 namespace bitsplit::detail {
 
-// Terminates `size` grouped characters when `Ending` asks for it.
-template <typename Ending>
-BITSPLIT_ALWAYS_INLINE constexpr char* finish_grouped(char* buffer, std::uint32_t size,
-                                                      Ending /*ending*/) noexcept {
-  if constexpr (Ending::terminates) {
-    buffer[size] = '\0';
-  }
-  return buffer;
-}
-
 template <typename Magnitude, typename Ending>
 constexpr char* convert_grouped_portably(Magnitude value, char* buffer, std::uint32_t count,
                                          std::uint32_t base, std::uint32_t letter_gap,
                                          std::uint32_t group, char separator,
-                                         Ending ending) noexcept {
+                                         Ending /*ending*/) noexcept {
   const std::uint32_t size = grouped_size(count, group);
   if (write_grouped_digits_portably(value, buffer + size, count, base, digit_chars_for(letter_gap),
                                     group, separator) != 0) {
     return nullptr;
   }
-  return finish_grouped(buffer, size, ending);
+  return Ending::ended(buffer, size);
 }
 
 // Stores the low `length` (1 to 8) bytes of `word`, the least significant
@@ -197,12 +187,12 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_grouped_here(Magnitude value, char* 
                                                          std::uint32_t count, std::uint32_t base,
                                                          std::uint32_t letter_gap,
                                                          std::uint32_t group, char separator,
-                                                         Ending ending) noexcept {
+                                                         Ending /*ending*/) noexcept {
   if (!visit_family(base, letter_gap,
                     WriteGroupedInFamily<Magnitude>{value, buffer, count, group, separator})) {
     return nullptr;
   }
-  return finish_grouped(buffer, grouped_size(count, group), ending);
+  return Ending::ended(buffer, grouped_size(count, group));
 }
 
 // Out of line for a format known only at run time: one copy serves every

@@ -14,8 +14,8 @@
 
 namespace bitsplit::detail {
 
-// The formatted digits of `value` at `buffer`, terminated or not as
-// `Ending` says: `buffer`, or null when `value` has more digits than the
+// The formatted digits of `value` at `buffer`, ended as `Ending` says: what
+// Ending::ended returns, or null when `value` has more digits than the
 // width. `format` is digit_format, usable.
 template <typename Magnitude, typename Format, typename Ending>
 BITSPLIT_ALWAYS_INLINE constexpr char* write_formatted(Magnitude value, char* buffer,
