@@ -1,5 +1,3 @@
-#include "bitsplit/digits.hpp"
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+// With bitsplit/digits.hpp, which it includes first, so that the library's
+// reader counts what it hands to the plain one.
 #include "conversion_check.hpp"
 
 // Each check is a constexpr function that returns the first fault it finds.

@@ -189,12 +189,21 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
   return scan;
 }
 
+#ifdef BITSPLIT_COUNT_PLAIN_READS
+// For the tests, which define the macro: the texts that this thread's
+// word-wise reader has handed to the plain one. A good text never should be.
+inline thread_local std::uint64_t plain_reads = 0;  // NOLINT(*-avoid-non-const-global-variables)
+#endif
+
 // Out of line, as a text that breaks its format is rare.
 template <typename Magnitude>
 BITSPLIT_NOINLINE ReadOutcome<Magnitude> find_misfit(const char* text, std::size_t size,
                                                      std::uint32_t count, std::uint32_t base,
                                                      std::uint32_t group, char separator,
                                                      Magnitude largest) noexcept {
+#ifdef BITSPLIT_COUNT_PLAIN_READS
+  ++plain_reads;
+#endif
   return read_digits_portably(text, size, count, base, group, separator, largest);
 }
 
@@ -204,6 +213,9 @@ BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& fam
                                                                std::uint32_t count,
                                                                std::uint32_t group, char separator,
                                                                Magnitude largest) noexcept {
+  if (count == 0 && size == 0) {
+    return {};
+  }
   if (size == grouped_size(count, group) && count != 0) {
     const Scan<Magnitude> scan =
         scan_in_words<Known>(family, text, size, count, group, separator, largest);
