@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -399,7 +400,10 @@ enum class ReadBack { every_text, values_that_fit };
 // digits of one too long against the oracle's reader. The text is copied to
 // `read_room`, where the caller has room for exactly the text, or else read
 // in place.
-template <typename T, typename Convert = char* (*)(T, char*, const digit_format&)>
+template <typename T>
+using Converter = char* (*)(T value, char* room, const digit_format& format);
+
+template <typename T, typename Convert = Converter<T>>
 constexpr Fault check_conversion(T value, const digit_format& format, const Outcome& expected,
                                  char* room, Convert convert_into = convert<T>,
                                  char* read_room = nullptr,
@@ -440,22 +444,31 @@ constexpr Fault check_conversion(T value, const digit_format& format, const Outc
 // that range's end whatever the outcome, and nothing written before it. For
 // a plain format, the width-and-base form too; and one character less room
 // gives value_too_large (or a refusal's invalid_argument) and writes nothing.
-template <typename T>
+template <typename T, typename WriteKnown = std::nullptr_t>
 constexpr Fault check_unterminated(T value, const digit_format& format, const Outcome& expected,
-                                   char* first) {
+                                   char* first, WriteKnown write_known = nullptr) {
   const std::int32_t size = text_size(format);
   char* const last = first + size;
   const std::errc error = expected.returns_buffer     ? std::errc{}
                           : is_refused(value, format) ? std::errc::invalid_argument
                                                       : std::errc::value_too_large;
-  for (const bool plain_form : {false, true}) {
-    if (plain_form && !is_plain(format)) {
-      break;
+  // The format form, the width-and-base form and the template form, where
+  // the caller gives one.
+  const auto write = [&](int form, char* from) {
+    if constexpr (!std::is_null_pointer_v<WriteKnown>) {
+      if (form == 2) {
+        return write_known(from, last, value);
+      }
+    }
+    return form == 1 ? bitsplit::to_fixed_chars(from, last, value, format.width, format.base)
+                     : bitsplit::to_fixed_chars(from, last, value, format);
+  };
+  for (const int form : {0, 1, 2}) {
+    if ((form == 1 && !is_plain(format)) || (form == 2 && std::is_null_pointer_v<WriteKnown>)) {
+      continue;
     }
     std::fill_n(first - 1, size + 1, sentinel);
-    const auto [end, result] =
-        plain_form ? bitsplit::to_fixed_chars(first, last, value, format.width, format.base)
-                   : bitsplit::to_fixed_chars(first, last, value, format);
+    const auto [end, result] = write(form, first);
     if (result != error || end != last) {
       return fault(
           result != error ? "to_fixed_chars gave a wrong error" : "to_fixed_chars gave a wrong end",
@@ -468,11 +481,16 @@ constexpr Fault check_unterminated(T value, const digit_format& format, const Ou
   if (size == 0) {
     return {};
   }
-  std::fill_n(first, size, sentinel);
-  const auto [end, result] = bitsplit::to_fixed_chars(first + 1, last, value, format);
-  if (result != (error == std::errc{} ? std::errc::value_too_large : error) || end != last ||
-      std::any_of(first, last, [](char character) { return character != sentinel; })) {
-    return fault("to_fixed_chars took a range one character short", value, format);
+  for (const int form : {0, 2}) {
+    if (form == 2 && std::is_null_pointer_v<WriteKnown>) {
+      break;
+    }
+    std::fill_n(first, size, sentinel);
+    const auto [end, result] = write(form, first + 1);
+    if (result != (error == std::errc{} ? std::errc::value_too_large : error) || end != last ||
+        std::any_of(first, last, [](char character) { return character != sentinel; })) {
+      return fault("to_fixed_chars took a range one character short", value, format);
+    }
   }
   return {};
 }

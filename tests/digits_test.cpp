@@ -243,20 +243,49 @@ constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) 
 }
 
 // Values on both sides of each power of `format.base` with the format known
-// to the compiler, which in optimised builds takes code of its own.
+// to the compiler, which in optimised builds takes code of its own: in the
+// function forms, and in the template form's four (digits into a buffer of
+// exactly its size, the text itself, unterminated, and read back).
 template <typename T, bitsplit::digit_format format>
-Fault known_format_fault() {
+constexpr Fault known_format_fault() {
+  constexpr std::size_t size = bitsplit::formatted_size(format);
   std::array<char, 2 * bitsplit_test::max_checked_width + 1> room{};
   const auto base = static_cast<T>(format.base);
   for (T power = 1;; power *= base) {
     for (const T value : {T(power - 1), power, T(power + 1)}) {
       const auto expected = bitsplit_test::expected_outcome(
           value, format, bitsplit_test::oracle_digits(value, format));
-      if (const Fault fault = check_conversion(
-              value, format, expected, room.data(), [](T number, char* into, const auto&) {
-                return bitsplit::to_fixed_digits(
-                    number, std::span<char>(into, bitsplit_test::text_size(format) + 1U), format);
-              })) {
+      Fault fault = check_conversion(
+          value, format, expected, room.data(), [](T number, char* into, const auto&) {
+            return bitsplit::to_fixed_digits(number, std::span<char>(into, size + 1), format);
+          });
+      if (!fault) {
+        fault = check_conversion(value, format, expected, room.data(),
+                                 [](T number, char* into, const auto&) {
+                                   return bitsplit::to_fixed_digits<format>(
+                                       number, std::span<char, size + 1>(into, size + 1));
+                                 });
+      }
+      T read = 0;
+      if (!fault && expected.returns_buffer &&
+          (bitsplit::from_fixed_digits<format>(std::string_view(room.data(), size), read).ec !=
+               std::errc{} ||
+           read != value)) {
+        fault = bitsplit_test::fault("the template form read a wrong value", value, format);
+      }
+      const auto text = bitsplit::to_fixed_digits<format>(value);
+      if (!fault && (text.has_value() != expected.returns_buffer ||
+                     (text && !bitsplit_test::same_bytes(text->c_str(), expected.bytes.data(),
+                                                         static_cast<std::int32_t>(size) + 1)))) {
+        fault = bitsplit_test::fault("the template form gave a wrong text", value, format);
+      }
+      if (!fault) {
+        fault = bitsplit_test::check_unterminated(
+            value, format, expected, room.data() + 1, [](char* first, char* last, T number) {
+              return bitsplit::to_fixed_chars<format>(first, last, number);
+            });
+      }
+      if (fault) {
         return fault;
       }
     }
@@ -530,18 +559,35 @@ TEST(ToFixedDigits, MatchesTheOracleForEveryTypeAroundEveryPowerOfEveryBase) {
   }(bitsplit_test::checked_types{});
 }
 
-TEST(ToFixedDigits, MatchesTheOracleInKnownFormats) {
+// Groups shorter than, as long as and longer than a word, upper case, bases
+// outside the word families, and a count below a word.
+template <auto check>
+constexpr Fault known_formats_fault() {
   using bitsplit::digit_format;
   for (const Fault& fault :
-       {known_format_fault<std::uint32_t, digit_format{32, 2, upper, 4}>(),
-        known_format_fault<std::uint32_t, digit_format{10, 10, lower, 3, ','}>(),
-        known_format_fault<std::uint32_t, digit_format{8, 16, upper, 2, ':'}>(),
-        known_format_fault<std::uint64_t, digit_format{16, 16, upper, 4}>(),
-        known_format_fault<std::uint64_t, digit_format{22, 8, lower, 7, ' '}>(),
-        known_format_fault<std::int32_t, digit_format{9, 36, upper, 1, '-'}>(),
-        known_format_fault<std::int32_t, digit_format{5, 10, lower, 2}>()}) {
-    expect_no_fault(fault);
+       {check.template operator()<std::uint32_t, digit_format{32, 2, upper, 4}>(),
+        check.template operator()<std::uint32_t, digit_format{10, 10, lower, 3, ','}>(),
+        check.template operator()<std::uint32_t, digit_format{8, 16, upper, 2, ':'}>(),
+        check.template operator()<std::uint64_t, digit_format{16, 16, upper, 4}>(),
+        check.template operator()<std::uint64_t, digit_format{22, 8, lower, 7, ' '}>(),
+        check.template operator()<std::uint64_t, digit_format{25, 7, lower, 9, ' '}>(),
+        check.template operator()<std::int32_t, digit_format{9, 36, upper, 1, '-'}>(),
+        check.template operator()<std::int32_t, digit_format{5, 10, lower, 2}>(),
+        check.template operator()<std::int32_t, digit_format{3, 10}>(),
+        check.template operator()<std::int64_t, digit_format{0, 13}>()}) {
+    if (fault) {
+      return fault;
+    }
   }
+  return {};
+}
+constexpr auto known_format_check = []<typename T, bitsplit::digit_format format>() {
+  return known_format_fault<T, format>();
+};
+static_assert(!known_formats_fault<known_format_check>());
+
+TEST(ToFixedDigits, MatchesTheOracleInKnownFormats) {
+  expect_no_fault(known_formats_fault<known_format_check>());
 }
 
 TEST(FromFixedDigits, StopsAtTheFirstCharacterThatBreaksTheFormat) {

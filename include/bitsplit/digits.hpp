@@ -7,10 +7,12 @@
 #error "bitsplit needs C++20 or later (for example -std=c++20)"
 #else
 
+#include <array>
 #include <charconv>
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -20,6 +22,7 @@
 #include "bitsplit/detail/convert.hpp"
 #include "bitsplit/detail/format.hpp"
 #include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/known.hpp"
 #include "bitsplit/detail/magnitude.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/read.hpp"
@@ -285,6 +288,120 @@ template <digit_integer T>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::from_chars_result from_fixed_digits(
     std::string_view text, T& value, std::int32_t width, std::int32_t base) noexcept {
   return from_fixed_digits(text, value, digit_format{.width = width, .base = base});
+}
+
+// Formats known at compile time. Each form above has a twin that takes the
+// format as a template argument and gives the same results:
+//
+//   constexpr bitsplit::digit_format mac{.width = 12, .base = 16, .group = 2, .separator = ':'};
+//   std::array<char, 18> buffer;
+//   bitsplit::to_fixed_digits<mac>(0x001a2b3c4d5eU, buffer);   // "00:1a:2b:3c:4d:5e"
+//   std::uint64_t address;
+//   bitsplit::from_fixed_digits<mac>(text, address);
+//
+// Its code is chosen from the format when it is compiled, by any compiler
+// and at any optimisation level, and only that code is instantiated; an
+// optimised build makes it straight-line code. A format that the function
+// forms refuse does not compile, and neither does a buffer whose size the
+// compiler knows to be short.
+
+// A known format's text by value: its formatted_size(format) characters and
+// a terminator, with no allocation. to_fixed_digits<format>(value) gives it.
+template <std::size_t Size>
+class fixed_text {
+ public:
+  // For to_fixed_digits<format>(value): `write` fills the characters and the
+  // terminator.
+  template <typename Write>
+  constexpr fixed_text(detail::TextKey /*key*/, const Write& write) noexcept {
+    write(std::span<char, Size + 1>(chars_));
+  }
+
+  [[nodiscard]] constexpr std::string_view view() const noexcept { return {chars_.data(), Size}; }
+  [[nodiscard]] constexpr const char* c_str() const noexcept { return chars_.data(); }
+  [[nodiscard]] static constexpr std::size_t size() noexcept { return Size; }
+
+  friend constexpr bool operator==(const fixed_text&, const fixed_text&) = default;
+
+ private:
+  std::array<char, Size + 1> chars_{};
+};
+
+// to_fixed_digits(value, buffer, format) into a buffer of N characters, which
+// must have room for formatted_size(format) + 1.
+template <digit_format format, digit_integer T, std::size_t N>
+requires(N != std::dynamic_extent) [[nodiscard]] BITSPLIT_ALWAYS_INLINE
+    constexpr char* to_fixed_digits(T value, std::span<char, N> buffer) noexcept {
+  static_assert(detail::check_known_format<format>());
+  static_assert(N > formatted_size(format),
+                "bitsplit: the buffer has no room for the format's characters and a terminator");
+  if (detail::is_negative(value)) {
+    return nullptr;
+  }
+  return detail::write_known<format>(detail::magnitude_of(value), buffer.data(),
+                                     detail::Terminated{});
+}
+template <digit_format format, digit_integer T, std::size_t N>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(T value,
+                                                                     char (&buffer)[N]) noexcept {
+  return to_fixed_digits<format>(value, std::span<char, N>(buffer));
+}
+template <digit_format format, digit_integer T, std::size_t N>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(
+    T value, std::array<char, N>& buffer) noexcept {
+  return to_fixed_digits<format>(value, std::span<char, N>(buffer));
+}
+
+// The text itself, or nothing when `value` is negative or has more digits
+// than the width.
+template <digit_format format, digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::optional<fixed_text<formatted_size(format)> >
+to_fixed_digits(T value) noexcept {
+  constexpr std::size_t size = formatted_size(format);
+  bool fits = false;
+  const fixed_text<size> text(detail::TextKey{}, [&](std::span<char, size + 1> chars) {
+    fits = to_fixed_digits<format>(value, chars) != nullptr;
+  });
+  if (!fits) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+// to_fixed_chars(first, last, value, format).
+template <digit_format format, digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::to_chars_result to_fixed_chars(
+    char* first, char* last, T value) noexcept {
+  static_assert(detail::check_known_format<format>());
+  constexpr std::size_t size = formatted_size(format);
+  if (detail::is_negative(value)) {
+    return {last, std::errc::invalid_argument};
+  }
+  if (last - first < static_cast<std::ptrdiff_t>(size)) {
+    return {last, std::errc::value_too_large};
+  }
+  if constexpr (size == 0) {
+    return value == 0 ? std::to_chars_result{first, std::errc{}}
+                      : std::to_chars_result{last, std::errc::value_too_large};
+  } else {
+    char* const end =
+        detail::write_known<format>(detail::magnitude_of(value), first, detail::Unterminated{});
+    return end != nullptr ? std::to_chars_result{end, std::errc{}}
+                          : std::to_chars_result{last, std::errc::value_too_large};
+  }
+}
+
+// from_fixed_digits(text, value, format).
+template <digit_format format, digit_integer T>
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr std::from_chars_result from_fixed_digits(
+    std::string_view text, T& value) noexcept {
+  static_assert(detail::check_known_format<format>());
+  const auto outcome =
+      detail::read_known<format>(text.data(), text.size(), detail::largest_magnitude<T>);
+  if (outcome.error == std::errc{}) {
+    value = static_cast<T>(outcome.value);
+  }
+  return {text.data() + outcome.stop, outcome.error};
 }
 
 // to_fixed_digits for std::int32_t, the routine's first form: the pointer

@@ -61,14 +61,14 @@ BITSPLIT_ALWAYS_INLINE inline void store_next_word(const Family& family, Magnitu
 
 // Stores the low `count` digits of `value`, least significant first, a word
 // at a time and then in front-aligned pieces, and returns whether that is
-// all of its digits.
-template <typename Family, typename Magnitude>
+// all of its digits. `Known`: the compiler knows `count`.
+template <bool Known, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& family, Magnitude value,
                                                              char* buffer,
                                                              std::uint32_t count) noexcept {
   Magnitude rest = value;
   std::uint32_t done = 0;
-  if (BITSPLIT_IS_KNOWN(count)) {
+  if constexpr (Known) {
     // Unrolled over the words that a magnitude's base-2 digits can fill, so
     // that each word folds into the reversal's store.
     BITSPLIT_UNROLL_WORDS
@@ -97,12 +97,13 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
   }
 }
 
-template <typename Family, typename Magnitude, typename Ending>
+template <bool Known, typename Family, typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_here(const Family& family, Magnitude value,
                                                  char* buffer, std::uint32_t count,
                                                  Ending ending) noexcept {
-  return write_low_digits_in_words(family, value, buffer, count) ? finish(buffer, count, ending)
-                                                                 : nullptr;
+  return write_low_digits_in_words<Known>(family, value, buffer, count)
+             ? finish(buffer, count, ending)
+             : nullptr;
 }
 
 // Out of line for a count known only at run time: one copy serves every
@@ -110,7 +111,7 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_here(const Family& family, Magnitude
 template <typename Family, typename Magnitude, typename Ending>
 BITSPLIT_NOINLINE char* convert_out_of_line(Family family, Magnitude value, char* buffer,
                                             std::uint32_t count, Ending ending) noexcept {
-  return convert_here(family, value, buffer, count, ending);
+  return convert_here<false>(family, value, buffer, count, ending);
 }
 
 // A known count folds into straight-line code.
@@ -119,7 +120,7 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_in_family(const Family& family, Magn
                                                       char* buffer, std::uint32_t count,
                                                       Ending ending) noexcept {
   if (BITSPLIT_IS_KNOWN(count)) {
-    return convert_here(family, value, buffer, count, ending);
+    return convert_here<true>(family, value, buffer, count, ending);
   }
   return convert_out_of_line(family, value, buffer, count, ending);
 }

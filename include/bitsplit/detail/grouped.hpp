@@ -156,14 +156,16 @@ BITSPLIT_ALWAYS_INLINE inline bool write_grouped_in_runs(const Family& family, M
 }
 
 // Writes what convert_grouped_portably does, and returns whether that is all
-// of the value's digits.
-template <typename Family, typename Magnitude>
+// of the value's digits. `Known`: the compiler knows `count` and `group`.
+template <bool Known, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline bool write_grouped_in_words(const Family& family, Magnitude value,
                                                           char* buffer, std::uint32_t count,
                                                           std::uint32_t group,
                                                           char separator) noexcept {
-  if (group <= 7 && BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group)) {
-    return write_known_groups(family, value, buffer, count, group, separator);
+  if constexpr (Known) {
+    if (group <= 7) {
+      return write_known_groups(family, value, buffer, count, group, separator);
+    }
   }
   return write_grouped_in_runs(family, value, buffer, count, group, separator);
 }
@@ -178,7 +180,10 @@ struct WriteGroupedInFamily {
 
   template <typename Family>
   BITSPLIT_ALWAYS_INLINE bool operator()(const Family& family) const noexcept {
-    return write_grouped_in_words(family, value, buffer, count, group, separator);
+    if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group)) {
+      return write_grouped_in_words<true>(family, value, buffer, count, group, separator);
+    }
+    return write_grouped_in_words<false>(family, value, buffer, count, group, separator);
   }
 };
 
