@@ -103,6 +103,13 @@ template <typename T>
   return error == std::errc{} ? end : nullptr;
 }
 
+// The template form, the format a template argument.
+template <typename T, Case bench_case>
+[[gnu::always_inline]] inline char* bitsplit_template(T value, char* buffer) {
+  return bitsplit::to_fixed_digits<format_of(bench_case)>(
+      value, std::span<char, line_size>(buffer, line_size));
+}
+
 // base^digits, or T's largest value once that is past it.
 template <typename T>
 constexpr T power_or_max(std::int32_t base, std::int32_t digits) {
@@ -195,6 +202,16 @@ template <typename T>
   const bitsplit::digit_format format = format_of(read_case);
   static_cast<void>(bitsplit::from_fixed_digits(
       std::string_view(text, bitsplit::formatted_size(format)), value, format));
+  return value;
+}
+
+// The same through the template form.
+template <typename T, ReadCase read_case>
+[[gnu::always_inline]] inline T bitsplit_template_read(const char* text) {
+  T value = 0;
+  constexpr bitsplit::digit_format format = format_of(read_case);
+  static_cast<void>(bitsplit::from_fixed_digits<format>(
+      std::string_view(text, bitsplit::formatted_size(format)), value));
   return value;
 }
 

@@ -7,7 +7,8 @@
 // - runtime: width and base read at run time, the call in the loop;
 // - constant: width and base known at compile time, as in most callers;
 // - pointer: through a function pointer the compiler cannot see through, so
-//   that the whole conversion runs out of line.
+//   that the whole conversion runs out of line;
+// - template: the template form, the format a template argument.
 
 #include <array>
 #include <cstdint>
@@ -121,6 +122,13 @@ void constant(benchmark::State& state) {
                [](T value, char* buffer) { return Contender::convert(value, buffer, bench_case); });
 }
 
+template <typename T, Case bench_case>
+void template_form(benchmark::State& state) {
+  convert_each(state, random_values<T>(bench_case), [](T value, char* buffer) {
+    return bitsplit_bench::bitsplit_template<T, bench_case>(value, buffer);
+  });
+}
+
 // Reads the next of `value_count` texts of `read_case` in each iteration.
 template <typename Read>
 void read_each(benchmark::State& state, const ReadCase& read_case, const std::vector<char>& texts,
@@ -153,6 +161,13 @@ template <typename T, ReadCase read_case, bool bitsplit>
 void read_constant(benchmark::State& state) {
   read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case),
             [](const char* text) { return read_with<T, bitsplit>(text, read_case); });
+}
+
+template <typename T, ReadCase read_case>
+void read_template(benchmark::State& state) {
+  read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case), [](const char* text) {
+    return bitsplit_bench::bitsplit_template_read<T, read_case>(text);
+  });
 }
 
 template <typename T, typename AnyCase>
@@ -192,6 +207,8 @@ void register_constant() {
   benchmark::RegisterBenchmark(bitsplit_name.c_str(), constant<T, bench_case, Bitsplit<T>>);
   const std::string chars_name = name_of<T>("bitsplit_chars", bench_case, "constant");
   benchmark::RegisterBenchmark(chars_name.c_str(), constant<T, bench_case, BitsplitChars<T>>);
+  const std::string template_name = name_of<T>("bitsplit", bench_case, "template");
+  benchmark::RegisterBenchmark(template_name.c_str(), template_form<T, bench_case>);
   if constexpr (!bench_case.is_styled()) {
     const std::string to_chars_name = name_of<T>("to_chars", bench_case, "constant");
     benchmark::RegisterBenchmark(to_chars_name.c_str(), constant<T, bench_case, ToChars<T>>);
@@ -213,6 +230,8 @@ void register_read_cases() {
   [&]<std::size_t... index>(std::index_sequence<index...>) {
     ((benchmark::RegisterBenchmark(name_of<T>("bitsplit", cases[index], "constant").c_str(),
                                    read_constant<T, cases[index], true>),
+      benchmark::RegisterBenchmark(name_of<T>("bitsplit", cases[index], "template").c_str(),
+                                   read_template<T, cases[index]>),
       cases[index].is_styled()
           ? nullptr
           : benchmark::RegisterBenchmark(name_of<T>("from_chars", cases[index], "constant").c_str(),

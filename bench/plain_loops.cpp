@@ -6,7 +6,9 @@
 //   plain_loops [REPETITIONS]   prints the median time of each case, and its
 //                               ratio to std::to_chars with zero fill, or for a
 //                               grouped or upper-case case to the same
-//                               conversion without; to_fixed_chars (a name
+//                               conversion without (the template form, a name
+//                               ending in /template, to the same peer as the
+//                               constant case); to_fixed_chars (a name
 //                               ending in /chars) to the terminated form in the
 //                               same context; and of each reading case,
 //                               to std::from_chars on the same digits, or for
@@ -103,6 +105,7 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
       std::string(bitsplit_bench::type_name<T>()) + "/" + bitsplit_bench::case_name(bench_case);
   Timings constant{name + "/constant", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
+  Timings known{name + "/template", {}, {}};
   Timings constant_chars{name + "/constant/chars", {}, {}};
   Timings run_time_chars{name + "/runtime/chars", {}, {}};
   const Case some_case = at_run_time(bench_case);
@@ -133,6 +136,14 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
              result_sum));
        },
        [&] {
+         known.ours.push_back(time_per_value(
+             values,
+             [](T value, char* buffer) {
+               return bitsplit_bench::bitsplit_template<T, bench_case>(value, buffer);
+             },
+             result_sum));
+       },
+       [&] {
          constant.peer.push_back(time_per_value(
              values, [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); },
              result_sum));
@@ -153,7 +164,9 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
   // The unterminated form against the terminated one, in the same context.
   constant_chars.peer = constant.ours;
   run_time_chars.peer = run_time.ours;
+  known.peer = constant.peer;
   all.push_back(std::move(constant));
+  all.push_back(std::move(known));
   all.push_back(std::move(run_time));
   all.push_back(std::move(constant_chars));
   all.push_back(std::move(run_time_chars));
@@ -207,6 +220,7 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
   const std::string name =
       std::string(bitsplit_bench::type_name<T>()) + "/" + bitsplit_bench::case_name(read_case);
   Timings constant{name + "/constant", {}, {}};
+  Timings known{name + "/template", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
   const ReadCase some_case = at_run_time(read_case);
   interleave(
@@ -223,6 +237,14 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
              [](const char* text) { return peer_read<T>(text, read_case); }, result_sum));
        },
        [&] {
+         known.ours.push_back(time_per_text(
+             texts, size,
+             [](const char* text) {
+               return bitsplit_bench::bitsplit_template_read<T, read_case>(text);
+             },
+             result_sum));
+       },
+       [&] {
          run_time.ours.push_back(time_per_text(
              texts, size,
              [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); },
@@ -233,7 +255,9 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
              plain_texts, plain_size,
              [&](const char* text) { return peer_read<T>(text, some_case); }, result_sum));
        }});
+  known.peer = constant.peer;
   all.push_back(std::move(constant));
+  all.push_back(std::move(known));
   all.push_back(std::move(run_time));
 }
 
