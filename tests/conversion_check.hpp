@@ -438,61 +438,66 @@ constexpr Fault check_conversion(T value, const digit_format& format, const Outc
                                                      : Fault{};
 }
 
-// to_fixed_chars into exactly [first, first + text_size(format)), which the
-// caller makes the end of its room, with one character of room before it:
-// the terminated form's bytes, `expected`, without the terminator, `ptr` at
-// that range's end whatever the outcome, and nothing written before it. For
-// a plain format, the width-and-base form too; and one character less room
-// gives value_too_large (or a refusal's invalid_argument) and writes nothing.
-template <typename T, typename WriteKnown = std::nullptr_t>
-constexpr Fault check_unterminated(T value, const digit_format& format, const Outcome& expected,
-                                   char* first, WriteKnown write_known = nullptr) {
+// One form of to_fixed_chars, `write(from, last)`, into exactly [first,
+// first + text_size(format)), which the caller makes the end of its room,
+// with one character of room before it: the terminated form's bytes,
+// `expected`, without the terminator, `ptr` at that range's end whatever
+// the outcome, and nothing written before it. One character less room gives
+// value_too_large (or a refusal's invalid_argument) and writes nothing.
+template <typename T, typename Write>
+constexpr Fault check_unterminated_form(T value, const digit_format& format,
+                                        const Outcome& expected, char* first, std::errc error,
+                                        const Write& write) {
   const std::int32_t size = text_size(format);
   char* const last = first + size;
-  const std::errc error = expected.returns_buffer     ? std::errc{}
-                          : is_refused(value, format) ? std::errc::invalid_argument
-                                                      : std::errc::value_too_large;
-  // The format form, the width-and-base form and the template form, where
-  // the caller gives one.
-  const auto write = [&](int form, char* from) {
-    if constexpr (!std::is_null_pointer_v<WriteKnown>) {
-      if (form == 2) {
-        return write_known(from, last, value);
-      }
-    }
-    return form == 1 ? bitsplit::to_fixed_chars(from, last, value, format.width, format.base)
-                     : bitsplit::to_fixed_chars(from, last, value, format);
-  };
-  for (const int form : {0, 1, 2}) {
-    if ((form == 1 && !is_plain(format)) || (form == 2 && std::is_null_pointer_v<WriteKnown>)) {
-      continue;
-    }
-    std::fill_n(first - 1, size + 1, sentinel);
-    const auto [end, result] = write(form, first);
-    if (result != error || end != last) {
-      return fault(
-          result != error ? "to_fixed_chars gave a wrong error" : "to_fixed_chars gave a wrong end",
-          value, format);
-    }
-    if (!same_bytes(first, expected.bytes.data(), size) || first[-1] != sentinel) {
-      return fault("to_fixed_chars wrote a wrong byte", value, format);
-    }
+  std::fill_n(first - 1, size + 1, sentinel);
+  const auto [end, result] = write(first, last);
+  if (result != error || end != last) {
+    return fault(
+        result != error ? "to_fixed_chars gave a wrong error" : "to_fixed_chars gave a wrong end",
+        value, format);
+  }
+  if (!same_bytes(first, expected.bytes.data(), size) || first[-1] != sentinel) {
+    return fault("to_fixed_chars wrote a wrong byte", value, format);
   }
   if (size == 0) {
     return {};
   }
-  for (const int form : {0, 2}) {
-    if (form == 2 && std::is_null_pointer_v<WriteKnown>) {
-      break;
-    }
-    std::fill_n(first, size, sentinel);
-    const auto [end, result] = write(form, first + 1);
-    if (result != (error == std::errc{} ? std::errc::value_too_large : error) || end != last ||
-        std::any_of(first, last, [](char character) { return character != sentinel; })) {
-      return fault("to_fixed_chars took a range one character short", value, format);
-    }
+  std::fill_n(first, size, sentinel);
+  const auto [short_end, short_result] = write(first + 1, last);
+  if (short_result != (error == std::errc{} ? std::errc::value_too_large : error) ||
+      short_end != last ||
+      std::any_of(first, last, [](char character) { return character != sentinel; })) {
+    return fault("to_fixed_chars took a range one character short", value, format);
   }
   return {};
+}
+
+// The same for the format form, the width-and-base form of a plain format,
+// and the template form where the caller gives one.
+template <typename T, typename WriteKnown = std::nullptr_t>
+constexpr Fault check_unterminated(T value, const digit_format& format, const Outcome& expected,
+                                   char* first, WriteKnown write_known = nullptr) {
+  const std::errc error = expected.returns_buffer     ? std::errc{}
+                          : is_refused(value, format) ? std::errc::invalid_argument
+                                                      : std::errc::value_too_large;
+  Fault fault = check_unterminated_form(
+      value, format, expected, first, error,
+      [&](char* from, char* last) { return bitsplit::to_fixed_chars(from, last, value, format); });
+  if (!fault && is_plain(format)) {
+    fault =
+        check_unterminated_form(value, format, expected, first, error, [&](char* from, char* last) {
+          return bitsplit::to_fixed_chars(from, last, value, format.width, format.base);
+        });
+  }
+  if constexpr (!std::is_null_pointer_v<WriteKnown>) {
+    if (!fault) {
+      fault = check_unterminated_form(
+          value, format, expected, first, error,
+          [&](char* from, char* last) { return write_known(from, last, value); });
+    }
+  }
+  return fault;
 }
 
 // The same with the oracle's answer, in heap blocks of exactly the room the

@@ -261,6 +261,7 @@ constexpr Fault known_format_fault() {
           });
       if (!fault) {
         fault = check_conversion(value, format, expected, room.data(),
+                                 // NOLINTNEXTLINE(readability-non-const-parameter): the span's.
                                  [](T number, char* into, const auto&) {
                                    return bitsplit::to_fixed_digits<format>(
                                        number, std::span<char, size + 1>(into, size + 1));

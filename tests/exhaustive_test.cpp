@@ -275,6 +275,7 @@ std::from_chars_result read_known(std::string_view text, T& value) {
 // characters: a function of its own, so that the checks around it are
 // compiled once for each type.
 template <typename T, bitsplit::digit_format format>
+// NOLINTNEXTLINE(readability-non-const-parameter): written through the span.
 char* write_known(T value, char* room, const bitsplit::digit_format& /*format*/) {
   constexpr std::size_t size = bitsplit::formatted_size(format) + 1;
   return bitsplit::to_fixed_digits<format>(value, std::span<char, size>(room, size));

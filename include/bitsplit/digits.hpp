@@ -341,11 +341,13 @@ requires(N != std::dynamic_extent) [[nodiscard]] BITSPLIT_ALWAYS_INLINE
   return detail::write_known<format>(detail::magnitude_of(value), buffer.data(),
                                      detail::Terminated{});
 }
+// NOLINTBEGIN(*-avoid-c-arrays): a caller's array, whose size the call checks.
 template <digit_format format, digit_integer T, std::size_t N>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(T value,
                                                                      char (&buffer)[N]) noexcept {
   return to_fixed_digits<format>(value, std::span<char, N>(buffer));
 }
+// NOLINTEND(*-avoid-c-arrays)
 template <digit_format format, digit_integer T, std::size_t N>
 [[nodiscard]] BITSPLIT_ALWAYS_INLINE constexpr char* to_fixed_digits(
     T value, std::array<char, N>& buffer) noexcept {
