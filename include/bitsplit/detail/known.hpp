@@ -138,6 +138,8 @@ BITSPLIT_ALWAYS_INLINE constexpr auto known_reading_family() noexcept {
     return DecimalChars{};
   } else if constexpr (base == 16) {
     return HexChars{};
+  } else if constexpr (base < 10) {
+    return SmallBaseChars<base>{};
   } else {
     return AnyBaseChars{base, eighth_power(base)};
   }

@@ -67,6 +67,24 @@ constexpr std::uint64_t eighth_power(std::uint64_t base) noexcept {
   return fourth * fourth;
 }
 
+// A base from 2 to 10 that the compiler knows: its digits only, as for
+// octal, where the any-base kernel would also turn letters into values.
+template <std::uint32_t known_base>
+struct SmallBaseChars {
+  static_assert(known_base >= 2 && known_base <= 10);
+  static constexpr std::uint32_t base = known_base;
+  static constexpr std::uint64_t word_factor = eighth_power(base);
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static constexpr std::uint64_t misfits(
+      std::uint64_t chars) noexcept {
+    return (chars & top_bits) | outside(chars, '0', '0' + base - 1);
+  }
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static constexpr std::uint64_t value(
+      std::uint64_t chars) noexcept {
+    return eight_small_digits_value<base>(chars & (0x0f * each_byte));
+  }
+};
+
 // '0' and '1'. The multiply gathers bit 0 of byte i at bit 63 - i: each
 // byte's bit lands on a place of its own, so nothing carries.
 struct BinaryChars {
