@@ -109,58 +109,32 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
   Timings constant_chars{name + "/constant/chars", {}, {}};
   Timings run_time_chars{name + "/runtime/chars", {}, {}};
   const Case some_case = at_run_time(bench_case);
+  // Each contender's timings, one per repetition.
+  const auto timer = [&](std::vector<double>& times, auto convert) {
+    return std::function<void()>([&times, &values, &result_sum, convert] {
+      times.push_back(time_per_value(values, convert, result_sum));
+    });
+  };
+  using bitsplit_bench::bitsplit_chars;
+  using bitsplit_bench::bitsplit_digits;
   interleave(
       repetitions,
-      {[&] {
-         constant_chars.ours.push_back(time_per_value(
-             values,
-             [](T value, char* buffer) {
-               return bitsplit_bench::bitsplit_chars(value, buffer, bench_case);
-             },
-             result_sum));
-       },
-       [&] {
-         run_time_chars.ours.push_back(time_per_value(
-             values,
-             [&](T value, char* buffer) {
-               return bitsplit_bench::bitsplit_chars(value, buffer, some_case);
-             },
-             result_sum));
-       },
-       [&] {
-         constant.ours.push_back(time_per_value(
-             values,
-             [](T value, char* buffer) {
-               return bitsplit_bench::bitsplit_digits(value, buffer, bench_case);
-             },
-             result_sum));
-       },
-       [&] {
-         known.ours.push_back(time_per_value(
-             values,
+      {timer(constant_chars.ours,
+             [](T value, char* buffer) { return bitsplit_chars(value, buffer, bench_case); }),
+       timer(run_time_chars.ours,
+             [&](T value, char* buffer) { return bitsplit_chars(value, buffer, some_case); }),
+       timer(constant.ours,
+             [](T value, char* buffer) { return bitsplit_digits(value, buffer, bench_case); }),
+       timer(known.ours,
              [](T value, char* buffer) {
                return bitsplit_bench::bitsplit_template<T, bench_case>(value, buffer);
-             },
-             result_sum));
-       },
-       [&] {
-         constant.peer.push_back(time_per_value(
-             values, [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); },
-             result_sum));
-       },
-       [&] {
-         run_time.ours.push_back(time_per_value(
-             values,
-             [&](T value, char* buffer) {
-               return bitsplit_bench::bitsplit_digits(value, buffer, some_case);
-             },
-             result_sum));
-       },
-       [&] {
-         run_time.peer.push_back(time_per_value(
-             values, [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); },
-             result_sum));
-       }});
+             }),
+       timer(constant.peer,
+             [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); }),
+       timer(run_time.ours,
+             [&](T value, char* buffer) { return bitsplit_digits(value, buffer, some_case); }),
+       timer(run_time.peer,
+             [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); })});
   // The unterminated form against the terminated one, in the same context.
   constant_chars.peer = constant.ours;
   run_time_chars.peer = run_time.ours;
@@ -223,38 +197,26 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
   Timings known{name + "/template", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
   const ReadCase some_case = at_run_time(read_case);
+  const auto timer = [&](std::vector<double>& times, const std::vector<char>& some_texts,
+                         std::size_t some_size, auto read) {
+    return std::function<void()>([&times, &some_texts, some_size, &result_sum, read] {
+      times.push_back(time_per_text(some_texts, some_size, read, result_sum));
+    });
+  };
   interleave(
       repetitions,
-      {[&] {
-         constant.ours.push_back(time_per_text(
-             texts, size,
-             [](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, read_case); },
-             result_sum));
-       },
-       [&] {
-         constant.peer.push_back(time_per_text(
-             plain_texts, plain_size,
-             [](const char* text) { return peer_read<T>(text, read_case); }, result_sum));
-       },
-       [&] {
-         known.ours.push_back(time_per_text(
-             texts, size,
+      {timer(constant.ours, texts, size,
+             [](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, read_case); }),
+       timer(constant.peer, plain_texts, plain_size,
+             [](const char* text) { return peer_read<T>(text, read_case); }),
+       timer(known.ours, texts, size,
              [](const char* text) {
                return bitsplit_bench::bitsplit_template_read<T, read_case>(text);
-             },
-             result_sum));
-       },
-       [&] {
-         run_time.ours.push_back(time_per_text(
-             texts, size,
-             [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); },
-             result_sum));
-       },
-       [&] {
-         run_time.peer.push_back(time_per_text(
-             plain_texts, plain_size,
-             [&](const char* text) { return peer_read<T>(text, some_case); }, result_sum));
-       }});
+             }),
+       timer(run_time.ours, texts, size,
+             [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); }),
+       timer(run_time.peer, plain_texts, plain_size,
+             [&](const char* text) { return peer_read<T>(text, some_case); })});
   known.peer = constant.peer;
   all.push_back(std::move(constant));
   all.push_back(std::move(known));
