@@ -332,27 +332,30 @@ Fault check_known_reading(const GuardedPage& page, const bitsplit::digit_format&
   return {};
 }
 
-template <std::int32_t width, std::int32_t base, std::int32_t group, char separator>
+template <std::int32_t width, std::int32_t base, std::int32_t group, char separator,
+          bitsplit::letter_case letters>
 inline constexpr bitsplit::digit_format known_format{
-    .width = width, .base = base, .group = group, .separator = separator};
+    .width = width, .base = base, .letters = letters, .group = group, .separator = separator};
 
 // The same, and writing, at every width from 0 to two past the longest value
 // of T.
-template <typename T, std::int32_t base, std::int32_t group = 0, char separator = '_'>
+template <typename T, std::int32_t base, std::int32_t group = 0, char separator = '_',
+          bitsplit::letter_case letters = bitsplit::letter_case::lower>
 Fault check_known_widths(std::uint32_t count, std::mt19937_64& generator) {
   constexpr std::int32_t longest =
       bitsplit_test::digits_of(std::numeric_limits<T>::max(), base).count;
   const GuardedPage page;
   return [&]<std::int32_t... width>(std::integer_sequence<std::int32_t, width...>) {
     Fault fault;
-    static_cast<void>(
-        ((!(fault = check_known_reading<T>(
-                page, known_format<width, base, group, separator>,
-                read_known<T, known_format<width, base, group, separator>>, count, generator)) &&
-          !(fault = check_known_writing<T>(
-                page, known_format<width, base, group, separator>,
-                write_known<T, known_format<width, base, group, separator>>, count, generator))) &&
-         ...));
+    static_cast<void>(((!(fault = check_known_reading<T>(
+                              page, known_format<width, base, group, separator, letters>,
+                              read_known<T, known_format<width, base, group, separator, letters>>,
+                              count, generator)) &&
+                        !(fault = check_known_writing<T>(
+                              page, known_format<width, base, group, separator, letters>,
+                              write_known<T, known_format<width, base, group, separator, letters>>,
+                              count, generator))) &&
+                       ...));
     return fault;
   }
   (std::make_integer_sequence<std::int32_t, longest + 3>{});
@@ -379,6 +382,7 @@ Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
       Check{check_known_widths<std::uint64_t, 16, 2, ':'>},
       Check{check_known_widths<std::uint64_t, 10, 3, ','>},
       Check{check_known_widths<std::uint64_t, 7, 9, ' '>},
+      Check{check_known_widths<std::uint64_t, 16, 0, '_', bitsplit::letter_case::upper>},
 #ifdef __SIZEOF_INT128__
       Check{check_known_widths<bitsplit_test::uint128, 10>},
       Check{check_known_widths<bitsplit_test::uint128, 16>},
