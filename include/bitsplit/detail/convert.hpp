@@ -12,6 +12,7 @@
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
 #include "bitsplit/detail/reverse.hpp"
+#include "bitsplit/detail/vector_words.hpp"
 #include "bitsplit/detail/words.hpp"
 
 namespace bitsplit {
@@ -59,6 +60,20 @@ BITSPLIT_ALWAYS_INLINE inline void store_next_word(const Family& family, Magnitu
   done += 8;
 }
 
+// Stores the next run of words of `rest` at `buffer` + `done`, and moves
+// both on.
+template <typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline void store_next_run(const Family& family, Magnitude& rest,
+                                                  char* buffer, std::uint32_t& done) noexcept {
+  const auto run = family.run_step(rest);
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < run.word.size(); ++index) {
+    store_low_byte_first(buffer + done, run.word[index]);
+    done += 8;
+  }
+  rest = run.rest;
+}
+
 // Stores the low `count` digits of `value`, least significant first, a word
 // at a time and then in front-aligned pieces, and returns whether that is
 // all of its digits. `Known`: the compiler knows `count`.
@@ -68,6 +83,15 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
                                                              std::uint32_t count) noexcept {
   Magnitude rest = value;
   std::uint32_t done = 0;
+  if constexpr (Known && RunFamily<Family, Magnitude>) {
+    constexpr std::uint32_t run_digits = 8 * Family::run_words;
+    BITSPLIT_UNROLL_WORDS
+    for (std::uint32_t index = 0; index < sizeof(Magnitude) * 8 / run_digits; ++index) {
+      if (count - done >= run_digits) {
+        store_next_run(family, rest, buffer, done);
+      }
+    }
+  }
   if constexpr (Known) {
     // Unrolled over the words that a magnitude's base-2 digits can fill, so
     // that each word folds into the reversal's store.

@@ -21,6 +21,7 @@
 #include "bitsplit/detail/read.hpp"
 #include "bitsplit/detail/read_words.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
+#include "bitsplit/detail/vector_words.hpp"
 #include "bitsplit/detail/words.hpp"
 
 namespace bitsplit::detail {
@@ -116,13 +117,13 @@ struct KnownBaseDigits {
 template <std::uint32_t base, std::uint32_t count>
 BITSPLIT_ALWAYS_INLINE constexpr auto known_writing_family(std::uint32_t letter_gap) noexcept {
   if constexpr (base == 2) {
-    return BinaryDigits{};
+    return BinaryKnownDigits{};
   } else if constexpr (base == 8) {
     return OctalDigits{};
   } else if constexpr (base == 10 && count >= 8) {
     return DecimalDigits{};
   } else if constexpr (base == 16) {
-    return HexDigits{letter_gap};
+    return HexKnownDigits{letter_gap};
   } else {
     return KnownBaseDigits<base>{letter_gap};
   }
