@@ -132,13 +132,13 @@ BITSPLIT_ALWAYS_INLINE constexpr auto known_writing_family(std::uint32_t letter_
 template <std::uint32_t base>
 BITSPLIT_ALWAYS_INLINE constexpr auto known_reading_family() noexcept {
   if constexpr (base == 2) {
-    return BinaryChars{};
+    return BinaryKnownChars{};
   } else if constexpr (base == 8) {
     return OctalChars{};
   } else if constexpr (base == 10) {
     return DecimalChars{};
   } else if constexpr (base == 16) {
-    return HexChars{};
+    return HexKnownChars{};
   } else if constexpr (base < 10) {
     return SmallBaseChars<base>{};
   } else {

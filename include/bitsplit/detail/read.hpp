@@ -17,6 +17,7 @@
 #include "bitsplit/detail/format.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/read_words.hpp"
+#include "bitsplit/detail/vector_chars.hpp"
 #include "bitsplit/detail/words.hpp"
 
 namespace bitsplit::detail {
@@ -138,6 +139,67 @@ BITSPLIT_ALWAYS_INLINE inline void add_grouped_words(const AddWord& add_word,
   });
 }
 
+// Notes in `scan` whether its value is past `largest`, unless the compiler
+// knows from `bound` that it cannot be.
+template <bool Known, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> finish_scan(Scan<Magnitude> scan,
+                                                          Accumulator<Magnitude> bound,
+                                                          bool bound_wraps,
+                                                          Magnitude largest) noexcept {
+  if constexpr (Known) {
+    if (BITSPLIT_IS_KNOWN(bound) && !bound_wraps && bound <= largest) {
+      return scan;
+    }
+  }
+  scan.too_large = scan.too_large || scan.value > largest;
+  return scan;
+}
+
+// The `words` words of a text without groups, by a family that reads runs
+// of words: the leading word alone unless it is whole, then runs while they
+// last, then single words.
+template <typename Family, typename AddWord, typename AddValue>
+BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWord& add_word,
+                                               const AddValue& add_value, std::uint64_t& misfits,
+                                               const char* text, std::size_t size,
+                                               std::uint32_t words, std::uint32_t leading,
+                                               std::uint64_t fill) noexcept {
+  std::uint32_t whole = words;
+  std::size_t place = 0;
+  if (leading != 8) {
+    add_word(fill | load_run(text, size, 0, leading) << (8 * (8 - leading)));
+    whole -= 1;
+    place = leading;
+  }
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < 16; ++index) {
+    if (whole >= Family::run_words) {
+      const auto run = family.run(text + place);
+      misfits |= run.misfits;
+      BITSPLIT_UNROLL_WORDS
+      for (std::uint32_t piece = 0; piece < run.value.size(); ++piece) {
+        add_value(run.value[piece], std::uint64_t{1} << 32U);
+      }
+      whole -= Family::run_words;
+      place += std::size_t{8} * Family::run_words;
+    }
+  }
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < 16; ++index) {
+    if (whole > 0) {
+      if constexpr (requires { family.run_single(text); }) {
+        const auto run = family.run_single(text + place);
+        misfits |= run.misfits;
+        add_value(run.value[0], std::uint64_t{1} << 32U);
+      } else {
+        add_word(load_low_byte_first<std::uint64_t>(text + place));
+      }
+      whole -= 1;
+      place += 8;
+    }
+  }
+}
+
 // Checks the `count` (at least 1) digits of a text of the right size, and the
 // separators between their groups, a word at a time, and adds the words up
 // from the most significant. The first word is the `count` % 8 leading
@@ -152,13 +214,13 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
                                                             std::uint32_t group, char separator,
                                                             Magnitude largest) noexcept {
   using Number = Accumulator<Magnitude>;
-  const auto factor = static_cast<Number>(family.word_factor);
   Scan<Magnitude> scan;
   Number bound = 0;
   bool bound_wraps = false;
-  const auto add_word = [&](std::uint64_t chars) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-    scan.misfits |= family.misfits(chars);
-    const auto word_value = static_cast<Number>(family.value(chars));
+  // A value of digits worth `factor` times the next: a word's, or a run's
+  // pieces of 32 bits.
+  const auto add_value = [&](std::uint64_t value, Number factor) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    const auto word_value = static_cast<Number>(value);
     if constexpr (Known) {
       bound = multiply_add(bound, factor, factor - 1, bound_wraps);
       if (BITSPLIT_IS_KNOWN(bound_wraps) && !bound_wraps) {
@@ -168,9 +230,19 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
     }
     scan.value = multiply_add(scan.value, factor, word_value, scan.too_large);
   };
+  const auto add_word = [&](std::uint64_t chars) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    scan.misfits |= family.misfits(chars);
+    add_value(family.value(chars), static_cast<Number>(family.word_factor));
+  };
   const std::uint32_t words = (count + 7) / 8;
   const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
   const std::uint64_t fill = leading == 8 ? 0 : zero_chars >> (8 * leading);
+  if constexpr (Known && CharRunFamily<Family>) {
+    if (group == 0) {
+      add_in_runs(family, add_word, add_value, scan.misfits, text, size, words, leading, fill);
+      return finish_scan<Known>(scan, bound, bound_wraps, largest);
+    }
+  }
   if (group == 0) {
     add_word(fill | load_run(text, size, 0, leading) << (8 * (8 - leading)));
     repeat<Known>(words - 1, [&](std::uint32_t index) BITSPLIT_ALWAYS_INLINE_LAMBDA {
@@ -180,13 +252,7 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
     add_grouped_words<Known>(add_word, scan.misfits, text, size, count, group, separator, fill,
                              8 - leading);
   }
-  if constexpr (Known) {
-    if (BITSPLIT_IS_KNOWN(bound) && !bound_wraps && bound <= largest) {
-      return scan;
-    }
-  }
-  scan.too_large = scan.too_large || scan.value > largest;
-  return scan;
+  return finish_scan<Known>(scan, bound, bound_wraps, largest);
 }
 
 #ifdef BITSPLIT_COUNT_PLAIN_READS

@@ -1,0 +1,129 @@
+#ifndef BITSPLIT_DETAIL_VECTOR_CHARS_HPP
+#define BITSPLIT_DETAIL_VECTOR_CHARS_HPP
+
+// Reading kernels for bases 2 and 16 in 16-byte registers, for formats known
+// at compile time on x86-64 (see vector_words.hpp): sixteen characters
+// checked and combined in about the instructions that eight take in a 64-bit
+// word. The character-word kernels (read_words.hpp) are the plain twins.
+
+#include <array>
+#include <concepts>
+#include <cstdint>
+
+#include "bitsplit/detail/bits.hpp"
+#include "bitsplit/detail/compiler.hpp"
+#include "bitsplit/detail/read_words.hpp"
+#include "bitsplit/detail/vector_words.hpp"
+
+namespace bitsplit::detail {
+
+// What a step over a run of words of characters found: not 0 when a
+// character is not a digit of the base, and the value of its digits in
+// pieces of 32 bits, the most significant first.
+template <std::uint32_t pieces>
+struct CharRun {
+  std::uint64_t misfits = 0;
+  std::array<std::uint64_t, pieces> value{};
+};
+
+// Whether `Family` reads `run_words` words of characters a step, by
+// `run(chars)` from the text at `chars`, all of which it may read.
+template <typename Family>
+concept CharRunFamily = requires(const Family& family, const char* chars) {
+  Family::run_words;
+  { family.run(chars).misfits } -> std::convertible_to<std::uint64_t>;
+};
+
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+
+BITSPLIT_ALWAYS_INLINE inline __m128i load_sixteen(const char* chars) noexcept {
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars));
+}
+
+// A mask with the top bit of each byte of `chars` whose value less `low` is
+// above `span` (unsigned, so that bytes below `low` are too).
+BITSPLIT_ALWAYS_INLINE inline int outside_lanes(__m128i chars, char low, char span) noexcept {
+  const __m128i offset = _mm_sub_epi8(chars, _mm_set1_epi8(low));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(span)), offset)) ^
+         0xffff;
+}
+
+// '0' and '1', 32 a step: bit 0 of each character, gathered from the
+// bytes' top bits once the characters are in reverse order.
+struct BinaryVectorChars : BinaryChars {
+  static constexpr std::uint32_t run_words = 4;
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static std::uint32_t sixteen_bits(__m128i chars) noexcept {
+    // Words in reverse order, then the bytes within each: bit 0 of the high
+    // byte goes to bit 7, and of the low byte to bit 15.
+    __m128i reversed = _mm_shuffle_epi32(chars, 0x1b);
+    reversed = _mm_shufflehi_epi16(_mm_shufflelo_epi16(reversed, 0xb1), 0xb1);
+    reversed = _mm_or_si128(_mm_srli_epi16(reversed, 1), _mm_slli_epi16(reversed, 15));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(reversed));
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<1> run(const char* chars) noexcept {
+    const __m128i high = load_sixteen(chars);
+    const __m128i low = load_sixteen(chars + 16);
+    const __m128i zeros = _mm_set1_epi8('0');
+    const __m128i fits =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_andnot_si128(_mm_set1_epi8(1), high), zeros),
+                      _mm_cmpeq_epi8(_mm_andnot_si128(_mm_set1_epi8(1), low), zeros));
+    const std::uint32_t value = (sixteen_bits(high) << 16U) | sixteen_bits(low);
+    return {static_cast<std::uint64_t>(_mm_movemask_epi8(fits) ^ 0xffff), {value}};
+  }
+};
+
+// '0' to '9' and 'a' to 'f' in either case, sixteen a step, and a single
+// word of eight in the low half of a register.
+struct HexVectorChars : HexChars {
+  static constexpr std::uint32_t run_words = 2;
+
+  // A mask with a bit set for each character that is not a digit.
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static int lane_misfits(__m128i text) noexcept {
+    return outside_lanes(text, '0', 9) &
+           outside_lanes(_mm_or_si128(text, _mm_set1_epi8(0x20)), 'a', 5);
+  }
+
+  // Byte i is the value of digits 2i and 2i + 1, for i below 8.
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static __m128i packed_digits(__m128i text) noexcept {
+    // A letter's low four bits are 1 to 6: 9 more makes its value.
+    const __m128i letters =
+        _mm_and_si128(_mm_cmpgt_epi8(text, _mm_set1_epi8('9')), _mm_set1_epi8(9));
+    const __m128i digits = _mm_add_epi8(_mm_and_si128(text, _mm_set1_epi8(0x0f)), letters);
+    // Each 16-bit lane holds two digits, the first in its low byte.
+    const __m128i pairs = _mm_and_si128(
+        _mm_or_si128(_mm_slli_epi16(digits, 4), _mm_srli_epi16(digits, 8)), _mm_set1_epi16(0xff));
+    return _mm_packus_epi16(pairs, pairs);
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
+    const __m128i text = load_sixteen(chars);
+    const std::uint64_t value =
+        byte_swapped(static_cast<std::uint64_t>(_mm_cvtsi128_si64(packed_digits(text))));
+    return {static_cast<std::uint64_t>(lane_misfits(text)), {value >> 32U, value & 0xffffffffU}};
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<1> run_single(const char* chars) noexcept {
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
+    const __m128i text = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(chars));
+    const auto value =
+        byte_swapped(static_cast<std::uint32_t>(_mm_cvtsi128_si32(packed_digits(text))));
+    return {static_cast<std::uint64_t>(lane_misfits(text) & 0xff), {value}};
+  }
+};
+
+using BinaryKnownChars = BinaryVectorChars;
+using HexKnownChars = HexVectorChars;
+
+#else
+
+using BinaryKnownChars = BinaryChars;
+using HexKnownChars = HexChars;
+
+#endif  // BITSPLIT_HAS_VECTOR_WORDS
+
+}  // namespace bitsplit::detail
+
+#endif  // BITSPLIT_DETAIL_VECTOR_CHARS_HPP
