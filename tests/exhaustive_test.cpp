@@ -299,10 +299,25 @@ Fault check_known_writing(const GuardedPage& page, const bitsplit::digit_format&
   return {};
 }
 
+// A character just outside `base`'s digits, where a range check that is one
+// off would take it for a digit.
+char misfit_next_to_digits(std::int32_t base, std::uint64_t pick) {
+  const auto past = [&](char first, std::int32_t digits_before) {
+    return static_cast<char>(first + base - digits_before);
+  };
+  const std::array<char, 6> misfits{'/',
+                                    ':',
+                                    '@',
+                                    '`',
+                                    base <= 10 ? past('0', 0) : past('a', 10),
+                                    base <= 10 ? '[' : past('A', 10)};
+  return misfits.at(pick % misfits.size());
+}
+
 // Texts in `format`'s layout, random digits in either case behind a random
 // run of '0's (so values of every length, past T's largest too), half of
-// them with one character made a random byte, read with `read_known` from
-// the end of a guard page.
+// them with one character made a random byte or one just outside the
+// digits, read with `read_known` from the end of a guard page.
 template <typename T>
 Fault check_known_reading(const GuardedPage& page, const bitsplit::digit_format& format,
                           bitsplit_test::KnownReader<T> read_known, std::uint32_t count,
@@ -321,7 +336,9 @@ Fault check_known_reading(const GuardedPage& page, const bitsplit::digit_format&
       text[place] = separates ? format.separator : digit++ < zeros ? '0' : random_digit;
     }
     if (generator() % 2 == 0 && size > 0) {
-      text[generator() % static_cast<std::uint64_t>(size)] = static_cast<char>(generator());
+      text[generator() % static_cast<std::uint64_t>(size)] =
+          generator() % 2 == 0 ? static_cast<char>(generator())
+                               : misfit_next_to_digits(format.base, generator());
     }
     const std::string_view read(text, static_cast<std::size_t>(size));
     if (const Fault fault =
