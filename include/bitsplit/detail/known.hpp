@@ -133,14 +133,10 @@ template <std::uint32_t base>
 BITSPLIT_ALWAYS_INLINE constexpr auto known_reading_family() noexcept {
   if constexpr (base == 2) {
     return BinaryKnownChars{};
-  } else if constexpr (base == 8) {
-    return OctalChars{};
-  } else if constexpr (base == 10) {
-    return DecimalChars{};
   } else if constexpr (base == 16) {
     return HexKnownChars{};
-  } else if constexpr (base < 10) {
-    return SmallBaseChars<base>{};
+  } else if constexpr (base <= 10) {
+    return SmallBaseKnownChars<base>{};
   } else {
     return AnyBaseChars{base, eighth_power(base)};
   }

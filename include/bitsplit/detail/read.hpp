@@ -178,7 +178,7 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
       misfits |= run.misfits;
       BITSPLIT_UNROLL_WORDS
       for (std::uint32_t piece = 0; piece < run.value.size(); ++piece) {
-        add_value(run.value[piece], std::uint64_t{1} << 32U);
+        add_value(run.value[piece], Family::piece_factor);
       }
       whole -= Family::run_words;
       place += std::size_t{8} * Family::run_words;
@@ -190,7 +190,7 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
       if constexpr (requires { family.run_single(text); }) {
         const auto run = family.run_single(text + place);
         misfits |= run.misfits;
-        add_value(run.value[0], std::uint64_t{1} << 32U);
+        add_value(run.value[0], Family::piece_factor);
       } else {
         add_word(load_low_byte_first<std::uint64_t>(text + place));
       }

@@ -19,7 +19,8 @@ namespace bitsplit::detail {
 
 // What a step over a run of words of characters found: not 0 when a
 // character is not a digit of the base, and the value of its digits in
-// pieces of 32 bits, the most significant first.
+// pieces, the most significant first, each worth the family's
+// `piece_factor` times the next.
 template <std::uint32_t pieces>
 struct CharRun {
   std::uint64_t misfits = 0;
@@ -53,6 +54,7 @@ BITSPLIT_ALWAYS_INLINE inline int outside_lanes(__m128i chars, char low, char sp
 // bytes' top bits once the characters are in reverse order.
 struct BinaryVectorChars : BinaryChars {
   static constexpr std::uint32_t run_words = 4;
+  static constexpr std::uint64_t piece_factor = std::uint64_t{1} << 32U;
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static std::uint32_t sixteen_bits(__m128i chars) noexcept {
     // Words in reverse order, then the bytes within each: bit 0 of the high
@@ -79,6 +81,7 @@ struct BinaryVectorChars : BinaryChars {
 // word of eight in the low half of a register.
 struct HexVectorChars : HexChars {
   static constexpr std::uint32_t run_words = 2;
+  static constexpr std::uint64_t piece_factor = word_factor;
 
   // A mask with a bit set for each character that is not a digit.
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static int lane_misfits(__m128i text) noexcept {
@@ -114,13 +117,54 @@ struct HexVectorChars : HexChars {
   }
 };
 
+// A base from 2 to 10, sixteen a step and a lone word of eight: neighbouring
+// digits combine in 16-bit lanes by a multiply, pairs in 32-bit lanes and
+// fours, packed to 16 bits, in 32-bit lanes again by multiply-adds. Every
+// factor and sum stays below 2^15, the most a signed 16-bit lane holds.
+template <std::uint32_t known_base>
+struct SmallBaseVectorChars : SmallBaseChars<known_base> {
+  static constexpr std::uint32_t run_words = 2;
+  static constexpr std::uint64_t piece_factor = eighth_power(known_base);
+
+  // The values of the first and the second eight digits in the two low
+  // 32-bit lanes.
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static __m128i eights(__m128i text) noexcept {
+    constexpr int base = known_base;
+    const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+    const __m128i pairs = _mm_add_epi16(
+        _mm_mullo_epi16(_mm_and_si128(digits, _mm_set1_epi16(0xff)), _mm_set1_epi16(base)),
+        _mm_srli_epi16(digits, 8));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32((base * base) | 0x10000));
+    return _mm_madd_epi16(_mm_packs_epi32(fours, fours),
+                          _mm_set1_epi32((base * base * base * base) | 0x10000));
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
+    const __m128i text = load_sixteen(chars);
+    const auto value = static_cast<std::uint64_t>(_mm_cvtsi128_si64(eights(text)));
+    return {static_cast<std::uint64_t>(outside_lanes(text, '0', known_base - 1)),
+            {value & 0xffffffffU, value >> 32U}};
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<1> run_single(const char* chars) noexcept {
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
+    const __m128i text = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(chars));
+    return {static_cast<std::uint64_t>(outside_lanes(text, '0', known_base - 1) & 0xff),
+            {static_cast<std::uint32_t>(_mm_cvtsi128_si32(eights(text)))}};
+  }
+};
+
 using BinaryKnownChars = BinaryVectorChars;
 using HexKnownChars = HexVectorChars;
+template <std::uint32_t base>
+using SmallBaseKnownChars = SmallBaseVectorChars<base>;
 
 #else
 
 using BinaryKnownChars = BinaryChars;
 using HexKnownChars = HexChars;
+template <std::uint32_t base>
+using SmallBaseKnownChars = SmallBaseChars<base>;
 
 #endif  // BITSPLIT_HAS_VECTOR_WORDS
 
