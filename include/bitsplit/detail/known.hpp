@@ -138,7 +138,7 @@ BITSPLIT_ALWAYS_INLINE constexpr auto known_reading_family() noexcept {
   } else if constexpr (base <= 10) {
     return SmallBaseKnownChars<base>{};
   } else {
-    return AnyBaseChars{base, eighth_power(base)};
+    return LetterBaseKnownChars<base>{};
   }
 }
 

@@ -215,14 +215,32 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
                                                             Magnitude largest) noexcept {
   using Number = Accumulator<Magnitude>;
   Scan<Magnitude> scan;
+  const std::uint32_t words = (count + 7) / 8;
+  const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
+  // The largest value of each step: a leading word short of eight digits
+  // stays below base^leading, which keeps a value whose digits cannot pass
+  // `largest` (base 36 width 6 in 32 bits) free of checks.
   Number bound = 0;
   bool bound_wraps = false;
+  bool first = true;
+  const auto top_of = [&](Number factor) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    const bool short_first = first && leading != 8;
+    first = false;
+    if (!short_first) {
+      return factor - 1;
+    }
+    Number power = 1;
+    for (std::uint32_t digit = 0; digit < leading; ++digit) {
+      power *= family.base;
+    }
+    return power - 1;
+  };
   // A value of digits worth `factor` times the next: a word's, or a run's
-  // pieces of 32 bits.
+  // piece.
   const auto add_value = [&](std::uint64_t value, Number factor) BITSPLIT_ALWAYS_INLINE_LAMBDA {
     const auto word_value = static_cast<Number>(value);
     if constexpr (Known) {
-      bound = multiply_add(bound, factor, factor - 1, bound_wraps);
+      bound = multiply_add(bound, factor, top_of(factor), bound_wraps);
       if (BITSPLIT_IS_KNOWN(bound_wraps) && !bound_wraps) {
         scan.value = scan.value * factor + word_value;
         return;
@@ -234,8 +252,6 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
     scan.misfits |= family.misfits(chars);
     add_value(family.value(chars), static_cast<Number>(family.word_factor));
   };
-  const std::uint32_t words = (count + 7) / 8;
-  const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
   const std::uint64_t fill = leading == 8 ? 0 : zero_chars >> (8 * leading);
   if constexpr (Known && CharRunFamily<Family>) {
     if (group == 0) {
