@@ -29,6 +29,7 @@ struct Case {
   bool too_long = false;  // Values with more digits than the width: the failure path.
   std::int32_t group = 0;
   bool upper = false;
+  char separator = '_';
 
   // Grouped or upper case, measured against the same case without.
   [[nodiscard]] constexpr bool is_styled() const { return group != 0 || upper; }
@@ -50,7 +51,9 @@ inline constexpr std::array<Case, 13> int32_cases = {Case{32, 2},
                                                      Case{8, 2},
                                                      Case{32, 2, false, 4},
                                                      Case{8, 16, false, 0, true}};
-inline constexpr std::array<Case, 3> uint64_cases = {Case{64, 2}, Case{16, 16}, Case{20, 10}};
+// The last two: a MAC address, without and with its groups.
+inline constexpr std::array<Case, 5> uint64_cases = {
+    Case{64, 2}, Case{16, 16}, Case{20, 10}, Case{12, 16}, Case{12, 16, false, 2, false, ':'}};
 inline constexpr std::array<Case, 3> uint128_cases = {Case{32, 16}, Case{39, 10}, Case{128, 2}};
 inline constexpr Case failure_case{6, 10, true};
 
@@ -78,7 +81,8 @@ constexpr bitsplit::digit_format format_of(const Case& bench_case) {
   return {.width = bench_case.width,
           .base = bench_case.base,
           .letters = bench_case.upper ? bitsplit::letter_case::upper : bitsplit::letter_case::lower,
-          .group = bench_case.group};
+          .group = bench_case.group,
+          .separator = bench_case.separator};
 }
 
 // bitsplit's conversion of the case: the four-argument form, or the format
