@@ -311,7 +311,7 @@ char misfit_next_to_digits(std::int32_t base, std::uint64_t pick) {
                                     '`',
                                     base <= 10 ? past('0', 0) : past('a', 10),
                                     base <= 10 ? '[' : past('A', 10)};
-  return misfits.at(pick % misfits.size());
+  return misfits.at(static_cast<std::size_t>(pick % misfits.size()));
 }
 
 // Texts in `format`'s layout, random digits in either case behind a random
