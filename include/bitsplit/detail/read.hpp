@@ -164,6 +164,13 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
                                                const char* text, std::size_t size,
                                                std::uint32_t words, std::uint32_t leading,
                                                std::uint64_t fill) noexcept {
+  const auto add_run = [&](const auto& run) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    misfits |= run.misfits;
+    BITSPLIT_UNROLL_WORDS
+    for (std::uint32_t piece = 0; piece < run.value.size(); ++piece) {
+      add_value(run.value[piece], Family::piece_factor);
+    }
+  };
   std::uint32_t whole = words;
   std::size_t place = 0;
   if (leading != 8) {
@@ -174,12 +181,7 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
   BITSPLIT_UNROLL_WORDS
   for (std::uint32_t index = 0; index < 16; ++index) {
     if (whole >= Family::run_words) {
-      const auto run = family.run(text + place);
-      misfits |= run.misfits;
-      BITSPLIT_UNROLL_WORDS
-      for (std::uint32_t piece = 0; piece < run.value.size(); ++piece) {
-        add_value(run.value[piece], Family::piece_factor);
-      }
+      add_run(family.run(text + place));
       whole -= Family::run_words;
       place += std::size_t{8} * Family::run_words;
     }
@@ -188,9 +190,7 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
   for (std::uint32_t index = 0; index < 16; ++index) {
     if (whole > 0) {
       if constexpr (requires { family.run_single(text); }) {
-        const auto run = family.run_single(text + place);
-        misfits |= run.misfits;
-        add_value(run.value[0], Family::piece_factor);
+        add_run(family.run_single(text + place));
       } else {
         add_word(load_low_byte_first<std::uint64_t>(text + place));
       }

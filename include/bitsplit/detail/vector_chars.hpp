@@ -37,10 +37,16 @@ concept CharRunFamily = requires(const Family& family, const char* chars) {
 
 #ifdef BITSPLIT_HAS_VECTOR_WORDS
 
+// The intrinsics take this pointer type for unaligned loads too.
+// NOLINTBEGIN(cppcoreguidelines-pro-type-reinterpret-cast)
 BITSPLIT_ALWAYS_INLINE inline __m128i load_sixteen(const char* chars) noexcept {
-  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(chars));
 }
+// Eight characters in the low half, zeros above.
+BITSPLIT_ALWAYS_INLINE inline __m128i load_eight(const char* chars) noexcept {
+  return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(chars));
+}
+// NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
 
 // A mask with the top bit of each byte of `chars` whose value less `low` is
 // above `span` (unsigned, so that bytes below `low` are too).
@@ -109,15 +115,14 @@ struct HexVectorChars : HexChars {
   }
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<1> run_single(const char* chars) noexcept {
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
-    const __m128i text = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(chars));
+    const __m128i text = load_eight(chars);
     const auto value =
         byte_swapped(static_cast<std::uint32_t>(_mm_cvtsi128_si32(packed_digits(text))));
     return {static_cast<std::uint64_t>(lane_misfits(text) & 0xff), {value}};
   }
 };
 
-// A base from 2 to 10, sixteen a step and a lone word of eight: neighbouring
+// A base up to 10, sixteen a step and a lone word of eight: neighbouring
 // digits combine in 16-bit lanes by a multiply, pairs in 32-bit lanes and
 // fours, packed to 16 bits, in 32-bit lanes again by multiply-adds. Every
 // factor and sum stays below 2^15, the most a signed 16-bit lane holds.
@@ -147,8 +152,7 @@ struct SmallBaseVectorChars : SmallBaseChars<known_base> {
   }
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<1> run_single(const char* chars) noexcept {
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): the intrinsic takes this type.
-    const __m128i text = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(chars));
+    const __m128i text = load_eight(chars);
     return {static_cast<std::uint64_t>(outside_lanes(text, '0', known_base - 1) & 0xff),
             {static_cast<std::uint32_t>(_mm_cvtsi128_si32(eights(text)))}};
   }
