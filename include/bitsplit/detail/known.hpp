@@ -158,6 +158,12 @@ struct KnownBaseDigits {
   }
 };
 
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+using ShortDecimalKnownDigits = ShortDecimalVectorDigits;
+#else
+using ShortDecimalKnownDigits = KnownBaseDigits<10>;
+#endif
+
 // The writing kernel of a known base. A count below 8 in base 10 takes only
 // its own digits, where the decimal word kernel would make eight.
 template <std::uint32_t base, std::uint32_t count>
@@ -166,8 +172,12 @@ BITSPLIT_ALWAYS_INLINE constexpr auto known_writing_family(std::uint32_t letter_
     return BinaryKnownDigits{};
   } else if constexpr (base == 8) {
     return OctalDigits{};
-  } else if constexpr (base == 10 && count >= 8) {
-    return DecimalDigits{};
+  } else if constexpr (base == 10) {
+    if constexpr (count >= 8) {
+      return DecimalKnownDigits{};
+    } else {
+      return ShortDecimalKnownDigits{};
+    }
   } else if constexpr (base == 16) {
     return HexKnownDigits{letter_gap};
   } else {
