@@ -388,8 +388,9 @@ Fault check_known_bases(std::uint32_t count, std::mt19937_64& generator) {
 
 // Each base family for the accumulators of 32, 64 and 128 bits, a signed
 // and a narrow type, and groups within, as long as and across the kernels'
-// words of eight; base 3 and base 11, whose one letter is the narrowest
-// range a reading kernel checks.
+// words of eight (base 2 in 8s: lanes that take the high half of a 64-bit
+// value); base 3 and base 11, whose one letter is the narrowest range a
+// reading kernel checks.
 Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
   std::mt19937_64 generator(seed);
   using Check = Fault (*)(std::uint32_t, std::mt19937_64&);
@@ -398,6 +399,7 @@ Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
       Check{check_known_bases<std::uint64_t, 2, 8, 10, 16, 36, 7>},
       Check{check_known_bases<std::int32_t, 3, 11>},
       Check{check_known_widths<std::int32_t, 2, 4>},
+      Check{check_known_widths<std::uint64_t, 2, 8, ' '>},
       Check{check_known_widths<std::uint64_t, 16, 2, ':'>},
       Check{check_known_widths<std::uint64_t, 10, 3, ','>},
       Check{check_known_widths<std::uint64_t, 7, 9, ' '>},

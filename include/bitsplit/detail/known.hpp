@@ -22,6 +22,7 @@
 #include "bitsplit/detail/read.hpp"
 #include "bitsplit/detail/read_words.hpp"
 #include "bitsplit/detail/reciprocal.hpp"
+#include "bitsplit/detail/vector_groups.hpp"
 #include "bitsplit/detail/vector_words.hpp"
 #include "bitsplit/detail/words.hpp"
 
@@ -209,11 +210,19 @@ BITSPLIT_ALWAYS_INLINE constexpr char* write_known(Magnitude value, char* buffer
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
     const auto family = known_writing_family<base, count>(letter_gap);
+    constexpr std::uint32_t size = grouped_size(count, group);
     if constexpr (group == 0 || count == 0) {
       return convert_here<true>(family, value, buffer, count, ending);
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+    } else if constexpr (base == 2 &&
+                         BinaryGroupLanes<count, group, format.separator, sizeof value>::fits) {
+      return write_binary_groups<count, group, format.separator>(value, buffer)
+                 ? Ending::ended(buffer, size)
+                 : nullptr;
+#endif
     } else {
       return write_grouped_in_words<true>(family, value, buffer, count, group, format.separator)
-                 ? Ending::ended(buffer, grouped_size(count, group))
+                 ? Ending::ended(buffer, size)
                  : nullptr;
     }
   }

@@ -1,0 +1,189 @@
+#ifndef BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
+#define BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
+
+// Grouped base-2 texts of a known format in 16-byte registers, on x86-64.
+// Every character of the text is a lane that knows at compile time what it
+// is: a separator, or the digit of one bit of the value. A digit lane holds
+// a copy of its bit's byte and compares it with the bit's mask, so the
+// separators cost no more than the digits, where moving digits past them
+// would cost a step each.
+//
+// Copies of the bytes are put in place 16 bits at a time (SSE2 has no byte
+// shuffle), so a format fits only where no pair of lanes needs two different
+// bytes, and its text is at least 16 characters: groups of 1, 2, 4 and 8 are
+// like that at every such width, a value of up to 64 bits. Other formats take
+// the word kernels.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
+#include "bitsplit/detail/compiler.hpp"
+#include "bitsplit/detail/format.hpp"
+#include "bitsplit/detail/vector_words.hpp"
+
+namespace bitsplit::detail {
+
+// What each lane of a grouped base-2 text of `count` digits is, for a value
+// of `bytes` bytes: the byte that holds its bit (-1 for none), the bit's
+// mask in it (0 for none), and what it becomes when its bit is clear, less
+// the 1 that a lane with no bit gets.
+template <std::uint32_t count, std::uint32_t group, char separator, std::uint32_t bytes>
+struct BinaryGroupLanes {
+  static constexpr std::uint32_t size = grouped_size(count, group);
+
+  struct Lane {
+    std::int32_t byte = -1;
+    std::uint8_t mask = 0;
+    char below = 0;
+  };
+
+  static constexpr std::array<Lane, size> lanes = [] {
+    std::array<Lane, size> result{};
+    std::uint32_t place = size;
+    for (std::uint32_t bit = 0; bit < count; ++bit) {
+      if (bit != 0 && bit % group == 0) {
+        result[--place] = {-1, 0, static_cast<char>(separator - 1)};
+      }
+      result[--place] = bit / 8 < bytes ? Lane{static_cast<std::int32_t>(bit / 8),
+                                               static_cast<std::uint8_t>(1U << (bit % 8)), '0'}
+                                        : Lane{-1, 0, '0' - 1};
+    }
+    return result;
+  }();
+
+  // The 16-byte pieces start every 16 characters, the last one ending with
+  // the text.
+  static constexpr std::uint32_t pieces = (size + 15) / 16;
+  static constexpr std::uint32_t start_of(std::uint32_t piece) {
+    return piece + 1 < pieces ? 16 * piece : size - 16;
+  }
+
+  // The byte that the pair of lanes from `first` holds copies of: -1 for
+  // none, -2 where its lanes need two different ones.
+  static constexpr std::int32_t pair_byte(std::uint32_t first) {
+    const std::int32_t left = lanes[first].byte;
+    const std::int32_t right = lanes[first + 1].byte;
+    return left < 0 ? right : right < 0 || right == left ? left : -2;
+  }
+
+  static constexpr bool fits = [] {
+    if (size < 16 || bytes > 8) {
+      return false;
+    }
+    for (std::uint32_t piece = 0; piece < pieces; ++piece) {
+      for (std::uint32_t pair = 0; pair < 8; ++pair) {
+        if (pair_byte(start_of(piece) + 2 * pair) == -2) {
+          return false;
+        }
+      }
+    }
+    return true;
+  }();
+
+  // The shuffle of 16-bit lanes that puts the pairs of `piece` in place from
+  // a register whose halves each hold bytes 4 * `high` to 4 * `high` + 3
+  // twice over, with pairs for other bytes left as they come.
+  static constexpr int shuffle(std::uint32_t piece, std::uint32_t half, bool high) {
+    int selectors = 0;
+    for (std::uint32_t pair = 0; pair < 4; ++pair) {
+      const std::int32_t byte = pair_byte(start_of(piece) + 8 * half + 2 * pair);
+      if (byte >= 0 && (byte >= 4) == high) {
+        selectors |= (byte % 4) << (2 * pair);
+      }
+    }
+    return selectors;
+  }
+
+  static constexpr bool needs(std::uint32_t piece, bool high) {
+    for (std::uint32_t pair = 0; pair < 8; ++pair) {
+      const std::int32_t byte = pair_byte(start_of(piece) + 2 * pair);
+      if (byte >= 0 && (byte >= 4) == high) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The constants of `piece`: `field`(start, lane) of each of its lanes.
+  template <std::uint32_t piece, typename Field>
+  static constexpr std::array<char, 16> column(Field field) {
+    std::array<char, 16> result{};
+    for (std::uint32_t lane = 0; lane < 16; ++lane) {
+      result[lane] = field(start_of(piece), lane);
+    }
+    return result;
+  }
+};
+
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+
+template <const auto& bytes>
+BITSPLIT_ALWAYS_INLINE inline __m128i vector_of() noexcept {
+  return [&]<std::size_t... index>(std::index_sequence<index...>) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    return _mm_setr_epi8(bytes[index]...);
+  }
+  (std::make_index_sequence<16>{});
+}
+
+// Writes the text of the low `count` bits of `value` in groups, and returns
+// whether they are all of its bits.
+template <std::uint32_t count, std::uint32_t group, char separator, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline bool write_binary_groups(Magnitude value, char* buffer) noexcept {
+  using Lanes = BinaryGroupLanes<count, group, separator, sizeof(Magnitude)>;
+  const auto low = static_cast<std::uint64_t>(value);
+  const __m128i doubled =
+      _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(low)),
+                        _mm_cvtsi64_si128(static_cast<long long>(low)));  // byte i in 16-bit lane i
+  const __m128i low_bytes = _mm_unpacklo_epi64(doubled, doubled);
+  const __m128i high_bytes = _mm_unpackhi_epi64(doubled, doubled);
+  [&]<std::uint32_t... piece>(std::integer_sequence<std::uint32_t, piece...>)
+      BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    const auto write_piece =
+        [&]<std::uint32_t at>(std::integral_constant<std::uint32_t, at>)
+            BITSPLIT_ALWAYS_INLINE_LAMBDA {
+              const auto arranged = [](__m128i copies, auto high) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+                return _mm_shufflehi_epi16(
+                    _mm_shufflelo_epi16(copies, Lanes::shuffle(at, 0, decltype(high)::value)),
+                    Lanes::shuffle(at, 1, decltype(high)::value));
+              };
+              static constexpr auto from_high =
+                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
+                    return static_cast<char>(Lanes::pair_byte(start + (lane & ~1U)) >= 4 ? -1 : 0);
+                  });
+              static constexpr auto masks =
+                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
+                    return static_cast<char>(Lanes::lanes[start + lane].mask);
+                  });
+              static constexpr auto below =
+                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
+                    return Lanes::lanes[start + lane].below;
+                  });
+              __m128i copies{};
+              if constexpr (!Lanes::needs(at, true)) {
+                copies = arranged(low_bytes, std::false_type{});
+              } else if constexpr (!Lanes::needs(at, false)) {
+                copies = arranged(high_bytes, std::true_type{});
+              } else {
+                const __m128i high = vector_of<from_high>();
+                copies =
+                    _mm_or_si128(_mm_and_si128(high, arranged(high_bytes, std::true_type{})),
+                                 _mm_andnot_si128(high, arranged(low_bytes, std::false_type{})));
+              }
+              const __m128i mask = vector_of<masks>();
+              const __m128i set = _mm_cmpeq_epi8(_mm_and_si128(copies, mask), mask);
+              _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + Lanes::start_of(at)),  // NOLINT
+                               _mm_sub_epi8(vector_of<below>(), set));
+            };
+    (write_piece(std::integral_constant<std::uint32_t, piece>{}), ...);
+  }
+  (std::make_integer_sequence<std::uint32_t, Lanes::pieces>{});
+  return shifted_down<count>(value) == 0;
+}
+
+#endif  // BITSPLIT_HAS_VECTOR_WORDS
+
+}  // namespace bitsplit::detail
+
+#endif  // BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
