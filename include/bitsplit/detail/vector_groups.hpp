@@ -1,18 +1,18 @@
 #ifndef BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
 #define BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
 
-// Grouped base-2 texts of a known format in 16-byte registers, on x86-64.
-// Every character of the text is a lane that knows at compile time what it
-// is: a separator, or the digit of one bit of the value. A digit lane holds
-// a copy of its bit's byte and compares it with the bit's mask, so the
+// Grouped base-2 and base-16 texts of a known format in 16-byte registers,
+// on x86-64. Every character of the text is a lane that knows at compile
+// time what it is: a separator, or the digit of one bit or nibble of the
+// value. A digit lane holds a copy of its byte and keeps its own bits, so the
 // separators cost no more than the digits, where moving digits past them
 // would cost a step each.
 //
 // Copies of the bytes are put in place 16 bits at a time (SSE2 has no byte
 // shuffle), so a format fits only where no pair of lanes needs two different
-// bytes, and its text is at least 16 characters: groups of 1, 2, 4 and 8 are
-// like that at every such width, a value of up to 64 bits. Other formats take
-// the word kernels.
+// bytes, and its text is at least 16 characters: in base 2 groups of 1, 2, 4
+// and 8, in base 16 groups of 1 and 2, at every such width, values of up to
+// 64 bits. Other formats take the word kernels.
 
 #include <array>
 #include <cstddef>
@@ -25,30 +25,44 @@
 
 namespace bitsplit::detail {
 
-// What each lane of a grouped base-2 text of `count` digits is, for a value
-// of `bytes` bytes: the byte that holds its bit (-1 for none), the bit's
-// mask in it (0 for none), and what it becomes when its bit is clear, less
-// the 1 that a lane with no bit gets.
-template <std::uint32_t count, std::uint32_t group, char separator, std::uint32_t bytes>
-struct BinaryGroupLanes {
+// What each lane of a grouped text of `count` digits of `digit_bits` bits
+// (1: base 2, 4: base 16) is, for a value of `bytes` bytes: the byte that
+// holds its digit (-1 for none); for base 2 the bit's mask in it as `low`,
+// for base 16 0x0f as `low` or `high` for the nibble it is in; and for
+// a digit '0', for any other lane its character, less the 1 that a base-2
+// lane with no bit gets.
+template <std::uint32_t digit_bits, std::uint32_t count, std::uint32_t group, char separator,
+          std::uint32_t bytes>
+struct GroupLanes {
+  static_assert(digit_bits == 1 || digit_bits == 4);
   static constexpr std::uint32_t size = grouped_size(count, group);
+  static constexpr char unset = digit_bits == 1 ? 1 : 0;  // what a maskless lane adds
 
   struct Lane {
     std::int32_t byte = -1;
-    std::uint8_t mask = 0;
+    std::uint8_t low = 0;
+    std::uint8_t high = 0;
     char below = 0;
   };
 
   static constexpr std::array<Lane, size> lanes = [] {
     std::array<Lane, size> result{};
     std::uint32_t place = size;
-    for (std::uint32_t bit = 0; bit < count; ++bit) {
-      if (bit != 0 && bit % group == 0) {
-        result[--place] = {-1, 0, static_cast<char>(separator - 1)};
+    for (std::uint32_t digit = 0; digit < count; ++digit) {
+      if (digit != 0 && digit % group == 0) {
+        result[--place] = {-1, 0, 0, static_cast<char>(separator - unset)};
       }
-      result[--place] = bit / 8 < bytes ? Lane{static_cast<std::int32_t>(bit / 8),
-                                               static_cast<std::uint8_t>(1U << (bit % 8)), '0'}
-                                        : Lane{-1, 0, '0' - 1};
+      const std::uint32_t bit = digit * digit_bits;
+      Lane lane{-1, 0, 0, static_cast<char>('0' - unset)};
+      if (bit / 8 < bytes) {
+        lane = {static_cast<std::int32_t>(bit / 8), 0, 0, '0'};
+        if constexpr (digit_bits == 1) {
+          lane.low = static_cast<std::uint8_t>(1U << (bit % 8));
+        } else {
+          (bit % 8 == 0 ? lane.low : lane.high) = 0x0f;
+        }
+      }
+      result[--place] = lane;
     }
     return result;
   }();
@@ -127,11 +141,13 @@ BITSPLIT_ALWAYS_INLINE inline __m128i vector_of() noexcept {
   (std::make_index_sequence<16>{});
 }
 
-// Writes the text of the low `count` bits of `value` in groups, and returns
-// whether they are all of its bits.
-template <std::uint32_t count, std::uint32_t group, char separator, typename Magnitude>
-BITSPLIT_ALWAYS_INLINE inline bool write_binary_groups(Magnitude value, char* buffer) noexcept {
-  using Lanes = BinaryGroupLanes<count, group, separator, sizeof(Magnitude)>;
+// Writes the text of the low `count` digits of `value` in base 2 or 16 in
+// groups, and returns whether they are all of its digits.
+template <std::uint32_t base, std::uint32_t count, std::uint32_t group, char separator,
+          std::uint32_t letter_gap, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline bool write_lane_groups(Magnitude value, char* buffer) noexcept {
+  constexpr std::uint32_t digit_bits = base == 2 ? 1 : 4;
+  using Lanes = GroupLanes<digit_bits, count, group, separator, sizeof(Magnitude)>;
   const auto low = static_cast<std::uint64_t>(value);
   const __m128i doubled =
       _mm_unpacklo_epi8(_mm_cvtsi64_si128(static_cast<long long>(low)),
@@ -141,45 +157,58 @@ BITSPLIT_ALWAYS_INLINE inline bool write_binary_groups(Magnitude value, char* bu
   [&]<std::uint32_t... piece>(std::integer_sequence<std::uint32_t, piece...>)
       BITSPLIT_ALWAYS_INLINE_LAMBDA {
     const auto write_piece =
-        [&]<std::uint32_t at>(std::integral_constant<std::uint32_t, at>)
-            BITSPLIT_ALWAYS_INLINE_LAMBDA {
-              const auto arranged = [](__m128i copies, auto high) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-                return _mm_shufflehi_epi16(
-                    _mm_shufflelo_epi16(copies, Lanes::shuffle(at, 0, decltype(high)::value)),
-                    Lanes::shuffle(at, 1, decltype(high)::value));
-              };
-              static constexpr auto from_high =
-                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
-                    return static_cast<char>(Lanes::pair_byte(start + (lane & ~1U)) >= 4 ? -1 : 0);
-                  });
-              static constexpr auto masks =
-                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
-                    return static_cast<char>(Lanes::lanes[start + lane].mask);
-                  });
-              static constexpr auto below =
-                  Lanes::template column<at>([](std::uint32_t start, std::uint32_t lane) {
-                    return Lanes::lanes[start + lane].below;
-                  });
-              __m128i copies{};
-              if constexpr (!Lanes::needs(at, true)) {
-                copies = arranged(low_bytes, std::false_type{});
-              } else if constexpr (!Lanes::needs(at, false)) {
-                copies = arranged(high_bytes, std::true_type{});
-              } else {
-                const __m128i high = vector_of<from_high>();
-                copies =
-                    _mm_or_si128(_mm_and_si128(high, arranged(high_bytes, std::true_type{})),
-                                 _mm_andnot_si128(high, arranged(low_bytes, std::false_type{})));
-              }
-              const __m128i mask = vector_of<masks>();
-              const __m128i set = _mm_cmpeq_epi8(_mm_and_si128(copies, mask), mask);
-              _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + Lanes::start_of(at)),  // NOLINT
-                               _mm_sub_epi8(vector_of<below>(), set));
-            };
+        [&]<std::uint32_t at>(
+            std::integral_constant<std::uint32_t, at>) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+          const auto arranged = [](__m128i copies, auto high) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+            return _mm_shufflehi_epi16(
+                _mm_shufflelo_epi16(copies, Lanes::shuffle(at, 0, decltype(high)::value)),
+                Lanes::shuffle(at, 1, decltype(high)::value));
+          };
+          const auto column = [](auto field) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+            return Lanes::template column<at>(field);
+          };
+          static constexpr auto from_high = column([](std::uint32_t start, std::uint32_t lane) {
+            return static_cast<char>(Lanes::pair_byte(start + (lane & ~1U)) >= 4 ? -1 : 0);
+          });
+          static constexpr auto lows = column([](std::uint32_t start, std::uint32_t lane) {
+            return static_cast<char>(Lanes::lanes[start + lane].low);
+          });
+          static constexpr auto highs = column([](std::uint32_t start, std::uint32_t lane) {
+            return static_cast<char>(Lanes::lanes[start + lane].high);
+          });
+          static constexpr auto below = column([](std::uint32_t start, std::uint32_t lane) {
+            return Lanes::lanes[start + lane].below;
+          });
+          __m128i copies{};
+          if constexpr (!Lanes::needs(at, true)) {
+            copies = arranged(low_bytes, std::false_type{});
+          } else if constexpr (!Lanes::needs(at, false)) {
+            copies = arranged(high_bytes, std::true_type{});
+          } else {
+            const __m128i high = vector_of<from_high>();
+            copies = _mm_or_si128(_mm_and_si128(high, arranged(high_bytes, std::true_type{})),
+                                  _mm_andnot_si128(high, arranged(low_bytes, std::false_type{})));
+          }
+          __m128i text{};
+          if constexpr (digit_bits == 1) {
+            const __m128i mask = vector_of<lows>();
+            text =
+                _mm_sub_epi8(vector_of<below>(), _mm_cmpeq_epi8(_mm_and_si128(copies, mask), mask));
+          } else {
+            const __m128i digits =
+                _mm_or_si128(_mm_and_si128(copies, vector_of<lows>()),
+                             _mm_and_si128(_mm_srli_epi16(copies, 4), vector_of<highs>()));
+            const __m128i gap = _mm_and_si128(_mm_cmpgt_epi8(digits, _mm_set1_epi8(9)),
+                                              _mm_set1_epi8(static_cast<char>(letter_gap)));
+            text = _mm_add_epi8(_mm_add_epi8(digits, vector_of<below>()), gap);
+          }
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + Lanes::start_of(at)),  // NOLINT
+                           text);
+        };
     (write_piece(std::integral_constant<std::uint32_t, piece>{}), ...);
   }
   (std::make_integer_sequence<std::uint32_t, Lanes::pieces>{});
-  return shifted_down<count>(value) == 0;
+  return shifted_down<count * digit_bits>(value) == 0;
 }
 
 #endif  // BITSPLIT_HAS_VECTOR_WORDS
