@@ -245,6 +245,22 @@ BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_known(const char* t
   constexpr auto group = static_cast<std::uint32_t>(format.group);
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+    if constexpr (base == 2 && group != 0 &&
+                  BinaryGroupReading<count, group, format.separator, Magnitude>::fits) {
+      if (size == grouped_size(count, group)) {
+        bool misfit = false;
+        const std::uint64_t value =
+            read_binary_groups<count, group, format.separator, Magnitude>(text, misfit);
+        if (!misfit) {
+          return value > largest
+                     ? ReadOutcome<Magnitude>{size, std::errc::result_out_of_range}
+                     : ReadOutcome<Magnitude>{size, std::errc{}, static_cast<Magnitude>(value)};
+        }
+      }
+      return find_misfit(text, size, count, base, group, format.separator, largest);
+    }
+#endif
     return read_here<true>(known_reading_family<base>(), text, size, count, group, format.separator,
                            largest);
   }

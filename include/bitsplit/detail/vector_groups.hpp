@@ -2,11 +2,10 @@
 #define BITSPLIT_DETAIL_VECTOR_GROUPS_HPP
 
 // Grouped base-2 and base-16 texts of a known format in 16-byte registers,
-// on x86-64. Every character of the text is a lane that knows at compile
-// time what it is: a separator, or the digit of one bit or nibble of the
-// value. A digit lane holds a copy of its byte and keeps its own bits, so the
-// separators cost no more than the digits, where moving digits past them
-// would cost a step each.
+// on x86-64: writing both, and reading base 2. Every character of the text is a lane that knows at
+// compile time what it is: a separator, or the digit of one bit or nibble of the value. A digit
+// lane holds a copy of its byte and keeps its own bits, so the separators cost no more than the
+// digits, where moving digits past them would cost a step each.
 //
 // Copies of the bytes are put in place 16 bits at a time (SSE2 has no byte
 // shuffle), so a format fits only where no pair of lanes needs two different
@@ -21,6 +20,7 @@
 
 #include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/format.hpp"
+#include "bitsplit/detail/vector_chars.hpp"
 #include "bitsplit/detail/vector_words.hpp"
 
 namespace bitsplit::detail {
@@ -43,6 +43,7 @@ struct GroupLanes {
     std::uint8_t low = 0;
     std::uint8_t high = 0;
     char below = 0;
+    std::int32_t digit = -1;  // counted from the least significant
   };
 
   static constexpr std::array<Lane, size> lanes = [] {
@@ -53,9 +54,9 @@ struct GroupLanes {
         result[--place] = {-1, 0, 0, static_cast<char>(separator - unset)};
       }
       const std::uint32_t bit = digit * digit_bits;
-      Lane lane{-1, 0, 0, static_cast<char>('0' - unset)};
+      Lane lane{-1, 0, 0, static_cast<char>('0' - unset), static_cast<std::int32_t>(digit)};
       if (bit / 8 < bytes) {
-        lane = {static_cast<std::int32_t>(bit / 8), 0, 0, '0'};
+        lane = {static_cast<std::int32_t>(bit / 8), 0, 0, '0', static_cast<std::int32_t>(digit)};
         if constexpr (digit_bits == 1) {
           lane.low = static_cast<std::uint8_t>(1U << (bit % 8));
         } else {
@@ -209,6 +210,97 @@ BITSPLIT_ALWAYS_INLINE inline bool write_lane_groups(Magnitude value, char* buff
   }
   (std::make_integer_sequence<std::uint32_t, Lanes::pieces>{});
   return shifted_down<count * digit_bits>(value) == 0;
+}
+
+// Reading a grouped base-2 text: each lane less '0' (a digit) or the
+// separator must be at most 1 (a digit) or 0; a digit lane that is 1 gives
+// its weight, and psadbw adds up each 8 lanes' weights, those digits' bits
+// as a number that pmuludq moves to its place in the value. The pieces are
+// or-ed together, so the lanes that the last piece shares with the one
+// before give the same bits twice.
+template <std::uint32_t count, std::uint32_t group, char separator, typename Magnitude>
+struct BinaryGroupReading {
+  using Lanes = GroupLanes<1, count, group, separator, sizeof(Magnitude)>;
+  static constexpr bool fits = Lanes::size >= 16 && count <= 8 * sizeof(Magnitude);
+
+  // The lowest bit among the digits of `half` of `piece` (-1: none).
+  static constexpr std::int32_t lowest_bit(std::uint32_t piece, std::uint32_t half) {
+    std::int32_t lowest = -1;
+    for (std::uint32_t lane = 8 * half; lane < 8 * half + 8; ++lane) {
+      const std::int32_t digit = Lanes::lanes[Lanes::start_of(piece) + lane].digit;
+      if (digit >= 0 && (lowest < 0 || digit < lowest)) {
+        lowest = digit;
+      }
+    }
+    return lowest;
+  }
+
+  template <std::uint32_t piece, typename Field>
+  static constexpr std::array<char, 16> column(Field field) {
+    std::array<char, 16> result{};
+    for (std::uint32_t lane = 0; lane < 16; ++lane) {
+      result[lane] = field(Lanes::lanes[Lanes::start_of(piece) + lane], lane);
+    }
+    return result;
+  }
+};
+
+// The value of a grouped base-2 `text` of the format's size, or `misfit`
+// if a character breaks the format.
+template <std::uint32_t count, std::uint32_t group, char separator, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline std::uint64_t read_binary_groups(const char* text,
+                                                               bool& misfit) noexcept {
+  using Reading = BinaryGroupReading<count, group, separator, Magnitude>;
+  using Lanes = typename Reading::Lanes;
+  __m128i low_bits = _mm_setzero_si128();   // bits 0 to 31 of the value
+  __m128i high_bits = _mm_setzero_si128();  // bits 32 to 63, shifted down by 32
+  __m128i fit = _mm_set1_epi8(-1);
+  [&]<std::uint32_t... piece>(std::integer_sequence<std::uint32_t, piece...>)
+      BITSPLIT_ALWAYS_INLINE_LAMBDA {
+    const auto read_piece =
+        [&]<std::uint32_t at>(
+            std::integral_constant<std::uint32_t, at>) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+          using Lane = typename Lanes::Lane;
+          static constexpr auto zeros = Reading::template column<at>(
+              [](const Lane& lane, std::uint32_t) { return lane.digit >= 0 ? '0' : separator; });
+          static constexpr auto highest = Reading::template column<at>(
+              [](const Lane& lane, std::uint32_t) { return static_cast<char>(lane.digit >= 0); });
+          static constexpr auto weights = Reading::template column<at>([](const Lane& lane,
+                                                                          std::uint32_t place) {
+            const std::int32_t lowest = Reading::lowest_bit(at, place / 8);
+            return lane.digit >= 0
+                       ? static_cast<char>(1U << static_cast<std::uint32_t>(lane.digit - lowest))
+                       : '\0';
+          });
+          constexpr auto shift = [](std::uint32_t half, bool high) {
+            const std::int32_t lowest = Reading::lowest_bit(at, half);
+            return lowest >= 0 && (lowest >= 32) == high
+                       ? 1U << (static_cast<std::uint32_t>(lowest) % 32)
+                       : 0U;
+          };
+          const __m128i digits =
+              _mm_sub_epi8(load_sixteen(text + Lanes::start_of(at)), vector_of<zeros>());
+          const __m128i most = vector_of<highest>();
+          fit = _mm_and_si128(fit, _mm_cmpeq_epi8(_mm_max_epu8(digits, most), most));
+          const __m128i sums = _mm_sad_epu8(
+              _mm_and_si128(_mm_sub_epi8(_mm_setzero_si128(), digits), vector_of<weights>()),
+              _mm_setzero_si128());
+          low_bits = _mm_or_si128(
+              low_bits, _mm_mul_epu32(sums, _mm_set_epi32(0, static_cast<int>(shift(1, false)), 0,
+                                                          static_cast<int>(shift(0, false)))));
+          if constexpr (count > 32) {
+            high_bits = _mm_or_si128(
+                high_bits, _mm_mul_epu32(sums, _mm_set_epi32(0, static_cast<int>(shift(1, true)), 0,
+                                                             static_cast<int>(shift(0, true)))));
+          }
+        };
+    (read_piece(std::integral_constant<std::uint32_t, piece>{}), ...);
+  }
+  (std::make_integer_sequence<std::uint32_t, Lanes::pieces>{});
+  misfit = _mm_movemask_epi8(fit) != 0xffff;
+  __m128i bits = _mm_or_si128(low_bits, _mm_slli_epi64(high_bits, 32));
+  bits = _mm_or_si128(bits, _mm_unpackhi_epi64(bits, bits));
+  return static_cast<std::uint64_t>(_mm_cvtsi128_si64(bits));
 }
 
 #endif  // BITSPLIT_HAS_VECTOR_WORDS
