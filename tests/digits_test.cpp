@@ -566,7 +566,8 @@ TEST(ToFixedDigits, MatchesTheOracleForEveryTypeAroundEveryPowerOfEveryBase) {
 }
 
 // Groups shorter than, as long as and longer than a word, upper case, bases
-// outside the word families, and a count below a word.
+// outside the word families, a count below a word, and texts long enough for
+// the x86-64 lanes of grouped bases 2 and 16 with a 64-bit value.
 template <auto check>
 constexpr Fault known_formats_fault() {
   using bitsplit::digit_format;
@@ -575,6 +576,7 @@ constexpr Fault known_formats_fault() {
         check.template operator()<std::uint32_t, digit_format{10, 10, lower, 3, ','}>(),
         check.template operator()<std::uint32_t, digit_format{8, 16, upper, 2, ':'}>(),
         check.template operator()<std::uint64_t, digit_format{16, 16, upper, 4}>(),
+        check.template operator()<std::uint64_t, digit_format{10, 16, upper, 1, '-'}>(),
         check.template operator()<std::uint64_t, digit_format{22, 8, lower, 7, ' '}>(),
         check.template operator()<std::uint64_t, digit_format{25, 7, lower, 9, ' '}>(),
         check.template operator()<std::int32_t, digit_format{9, 36, upper, 1, '-'}>(),
