@@ -391,28 +391,29 @@ template <std::int32_t width, std::int32_t base, std::int32_t group, char separa
 inline constexpr bitsplit::digit_format known_format{
     .width = width, .base = base, .letters = letters, .group = group, .separator = separator};
 
-// The same, and writing, at every width from 0 to two past the longest value
-// of T.
+// The same, and writing, at every width from `first` to two past the longest
+// value of T.
 template <typename T, std::int32_t base, std::int32_t group = 0, char separator = '_',
-          bitsplit::letter_case letters = bitsplit::letter_case::lower>
+          bitsplit::letter_case letters = bitsplit::letter_case::lower, std::int32_t first = 0>
 Fault check_known_widths(std::uint32_t count, std::mt19937_64& generator) {
   constexpr std::int32_t longest =
       bitsplit_test::digits_of(std::numeric_limits<T>::max(), base).count;
   const GuardedPage page;
-  return [&]<std::int32_t... width>(std::integer_sequence<std::int32_t, width...>) {
+  return [&]<std::int32_t... past_first>(std::integer_sequence<std::int32_t, past_first...>) {
     Fault fault;
-    static_cast<void>(((!(fault = check_known_reading<T>(
-                              page, known_format<width, base, group, separator, letters>,
-                              read_known<T, known_format<width, base, group, separator, letters>>,
-                              count, generator)) &&
-                        !(fault = check_known_writing<T>(
-                              page, known_format<width, base, group, separator, letters>,
-                              write_known<T, known_format<width, base, group, separator, letters>>,
-                              count, generator))) &&
-                       ...));
+    static_cast<void>(
+        ((!(fault = check_known_reading<T>(
+                page, known_format<first + past_first, base, group, separator, letters>,
+                read_known<T, known_format<first + past_first, base, group, separator, letters>>,
+                count, generator)) &&
+          !(fault = check_known_writing<T>(
+                page, known_format<first + past_first, base, group, separator, letters>,
+                write_known<T, known_format<first + past_first, base, group, separator, letters>>,
+                count, generator))) &&
+         ...));
     return fault;
   }
-  (std::make_integer_sequence<std::int32_t, longest + 3>{});
+  (std::make_integer_sequence<std::int32_t, longest + 3 - first>{});
 }
 
 // The same in each of `bases`.
@@ -425,9 +426,9 @@ Fault check_known_bases(std::uint32_t count, std::mt19937_64& generator) {
 
 // Each base family for the accumulators of 32, 64 and 128 bits, a signed
 // and a narrow type, and groups within, as long as and across the kernels'
-// words of eight (base 2 in 8s: lanes that take the high half of a 64-bit
-// value); base 3 and base 11, whose one letter is the narrowest range a
-// reading kernel checks.
+// words of eight (base 2 in 8s from width 30: lanes that take the high half
+// of a 64-bit value); base 3 and base 11, whose one letter is the narrowest
+// range a reading kernel checks.
 Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
   std::mt19937_64 generator(seed);
   using Check = Fault (*)(std::uint32_t, std::mt19937_64&);
@@ -436,7 +437,7 @@ Fault check_known_formats(std::uint32_t count, std::uint32_t seed) {
       Check{check_known_bases<std::uint64_t, 2, 8, 10, 16, 36, 7>},
       Check{check_known_bases<std::int32_t, 3, 11>},
       Check{check_known_widths<std::int32_t, 2, 4>},
-      Check{check_known_widths<std::uint64_t, 2, 8, ' '>},
+      Check{check_known_widths<std::uint64_t, 2, 8, ' ', bitsplit::letter_case::lower, 30>},
       Check{check_known_widths<std::uint64_t, 16, 2, ':'>},
       Check{check_known_widths<std::uint64_t, 10, 3, ','>},
       Check{check_known_widths<std::uint64_t, 7, 9, ' '>},
