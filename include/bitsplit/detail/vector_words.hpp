@@ -171,6 +171,29 @@ struct DecimalVectorDigits {
     return byte_swapped(static_cast<std::uint64_t>(_mm_cvtsi128_si64(text)));
   }
 
+  // The low `count` (1 to 8) digits of `rest`, which fits in 64 bits, and
+  // what is left past them: a count of 4 or less takes one half.
+  template <typename Magnitude>
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static DigitStep<Magnitude> low_digits(
+      Magnitude rest, std::uint32_t count) noexcept {
+    constexpr std::array<std::uint32_t, 9> powers{
+        1, 10, 100, 1'000, 10'000, 100'000, 1'000'000, 10'000'000, 100'000'000};
+    using Narrow = std::conditional_t<(sizeof(Magnitude) > 8), std::uint64_t, Magnitude>;
+    const auto narrow = static_cast<Narrow>(rest);
+    const Narrow quotient = narrow / powers[count];
+    const auto low = static_cast<std::uint32_t>(narrow - quotient * powers[count]);
+    const std::uint64_t word =
+        word_of(printed(count <= 4 ? std::array<std::uint32_t, 2>{0, low} : halves_of(low)));
+    if (count == 8) {
+      return {word, quotient};
+    }
+    // The bytes past the count are '0' in the lanes too; saying so spares
+    // the caller's check of them (added: an or g++ turned into xors that
+    // hid it).
+    const std::uint64_t digits = (std::uint64_t{1} << (8 * count)) - 1;
+    return {(word & digits) + (zero_chars & ~digits), quotient};
+  }
+
   template <typename Magnitude>
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static DigitStep<Magnitude> step(
       Magnitude rest, std::uint32_t count) noexcept {
@@ -179,12 +202,7 @@ struct DecimalVectorDigits {
     if (count < 8 || !fits_64_bits(rest)) {
       return DecimalDigits::step(rest, count);
     }
-    using Narrow = std::conditional_t<(sizeof(Magnitude) > 8), std::uint64_t, Magnitude>;
-    const auto narrow = static_cast<Narrow>(rest);
-    const Narrow quotient = narrow / 100'000'000U;
-    return {
-        word_of(printed(halves_of(static_cast<std::uint32_t>(narrow - quotient * 100'000'000U)))),
-        quotient};
+    return low_digits(rest, 8);
   }
 
   // Sixteen digits a step, from 64-bit magnitudes up.
@@ -221,21 +239,7 @@ struct ShortDecimalVectorDigits {
     if (!DecimalVectorDigits::fits_64_bits(rest)) {
       return DecimalDigits::step(rest, count);
     }
-    constexpr std::array<std::uint32_t, 8> powers{1,      10,      100,       1'000,
-                                                  10'000, 100'000, 1'000'000, 10'000'000};
-    using Narrow = std::conditional_t<(sizeof(Magnitude) > 8), std::uint64_t, Magnitude>;
-    const auto narrow = static_cast<Narrow>(rest);
-    const Narrow quotient = narrow / powers[count];
-    const auto low = static_cast<std::uint32_t>(narrow - quotient * powers[count]);
-    const std::array<std::uint32_t, 2> halves =
-        count <= 4 ? std::array<std::uint32_t, 2>{0, low} : DecimalVectorDigits::halves_of(low);
-    // The bytes past the count are '0' in the lanes too; saying so spares
-    // the caller's check of them (added: an or g++ turned into xors that
-    // hid it).
-    const std::uint64_t digits = (std::uint64_t{1} << (8 * count)) - 1;
-    return {(DecimalVectorDigits::word_of(DecimalVectorDigits::printed(halves)) & digits) +
-                (zero_chars & ~digits),
-            quotient};
+    return DecimalVectorDigits::low_digits(rest, count);
   }
 };
 
