@@ -121,12 +121,13 @@ struct GroupLanes {
     return false;
   }
 
-  // The constants of `piece`: `field`(start, lane) of each of its lanes.
+  // The constants of `piece`: `field`(lane, the piece's start, its place in
+  // the piece) of each of its lanes.
   template <std::uint32_t piece, typename Field>
   static constexpr std::array<char, 16> column(Field field) {
     std::array<char, 16> result{};
-    for (std::uint32_t lane = 0; lane < 16; ++lane) {
-      result[lane] = field(start_of(piece), lane);
+    for (std::uint32_t place = 0; place < 16; ++place) {
+      result[place] = field(lanes[start_of(piece) + place], start_of(piece), place);
     }
     return result;
   }
@@ -168,18 +169,19 @@ BITSPLIT_ALWAYS_INLINE inline bool write_lane_groups(Magnitude value, char* buff
           const auto column = [](auto field) BITSPLIT_ALWAYS_INLINE_LAMBDA {
             return Lanes::template column<at>(field);
           };
-          static constexpr auto from_high = column([](std::uint32_t start, std::uint32_t lane) {
-            return static_cast<char>(Lanes::pair_byte(start + (lane & ~1U)) >= 4 ? -1 : 0);
+          using Lane = typename Lanes::Lane;
+          static constexpr auto from_high =
+              column([](const Lane&, std::uint32_t start, std::uint32_t place) {
+                return static_cast<char>(Lanes::pair_byte(start + (place & ~1U)) >= 4 ? -1 : 0);
+              });
+          static constexpr auto lows = column([](const Lane& lane, std::uint32_t, std::uint32_t) {
+            return static_cast<char>(lane.low);
           });
-          static constexpr auto lows = column([](std::uint32_t start, std::uint32_t lane) {
-            return static_cast<char>(Lanes::lanes[start + lane].low);
+          static constexpr auto highs = column([](const Lane& lane, std::uint32_t, std::uint32_t) {
+            return static_cast<char>(lane.high);
           });
-          static constexpr auto highs = column([](std::uint32_t start, std::uint32_t lane) {
-            return static_cast<char>(Lanes::lanes[start + lane].high);
-          });
-          static constexpr auto below = column([](std::uint32_t start, std::uint32_t lane) {
-            return Lanes::lanes[start + lane].below;
-          });
+          static constexpr auto below =
+              column([](const Lane& lane, std::uint32_t, std::uint32_t) { return lane.below; });
           __m128i copies{};
           if constexpr (!Lanes::needs(at, true)) {
             copies = arranged(low_bytes, std::false_type{});
@@ -234,15 +236,6 @@ struct BinaryGroupReading {
     }
     return lowest;
   }
-
-  template <std::uint32_t piece, typename Field>
-  static constexpr std::array<char, 16> column(Field field) {
-    std::array<char, 16> result{};
-    for (std::uint32_t lane = 0; lane < 16; ++lane) {
-      result[lane] = field(Lanes::lanes[Lanes::start_of(piece) + lane], lane);
-    }
-    return result;
-  }
 };
 
 // The value of a grouped base-2 `text` of the format's size, or `misfit`
@@ -261,17 +254,21 @@ BITSPLIT_ALWAYS_INLINE inline std::uint64_t read_binary_groups(const char* text,
         [&]<std::uint32_t at>(
             std::integral_constant<std::uint32_t, at>) BITSPLIT_ALWAYS_INLINE_LAMBDA {
           using Lane = typename Lanes::Lane;
-          static constexpr auto zeros = Reading::template column<at>(
-              [](const Lane& lane, std::uint32_t) { return lane.digit >= 0 ? '0' : separator; });
-          static constexpr auto highest = Reading::template column<at>(
-              [](const Lane& lane, std::uint32_t) { return static_cast<char>(lane.digit >= 0); });
-          static constexpr auto weights = Reading::template column<at>([](const Lane& lane,
-                                                                          std::uint32_t place) {
-            const std::int32_t lowest = Reading::lowest_bit(at, place / 8);
-            return lane.digit >= 0
-                       ? static_cast<char>(1U << static_cast<std::uint32_t>(lane.digit - lowest))
-                       : '\0';
-          });
+          static constexpr auto zeros =
+              Lanes::template column<at>([](const Lane& lane, std::uint32_t, std::uint32_t) {
+                return lane.digit >= 0 ? '0' : separator;
+              });
+          static constexpr auto highest =
+              Lanes::template column<at>([](const Lane& lane, std::uint32_t, std::uint32_t) {
+                return static_cast<char>(lane.digit >= 0);
+              });
+          static constexpr auto weights =
+              Lanes::template column<at>([](const Lane& lane, std::uint32_t, std::uint32_t place) {
+                const std::int32_t lowest = Reading::lowest_bit(at, place / 8);
+                return lane.digit >= 0 ? static_cast<char>(
+                                             1U << static_cast<std::uint32_t>(lane.digit - lowest))
+                                       : '\0';
+              });
           constexpr auto shift = [](std::uint32_t half, bool high) {
             const std::int32_t lowest = Reading::lowest_bit(at, half);
             return lowest >= 0 && (lowest >= 32) == high
