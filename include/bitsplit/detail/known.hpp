@@ -214,8 +214,7 @@ BITSPLIT_ALWAYS_INLINE constexpr char* write_known(Magnitude value, char* buffer
     if constexpr (group == 0 || count == 0) {
       return convert_here<true>(family, value, buffer, count, ending);
 #ifdef BITSPLIT_HAS_VECTOR_WORDS
-    } else if constexpr ((base == 2 || base == 16) && GroupLanes < base == 2 ? 1 : 4, count, group,
-                         format.separator, sizeof value > ::fits) {
+    } else if constexpr (writes_in_lanes<base, count, group, format.separator, sizeof value>) {
       return write_lane_groups<base, count, group, format.separator, letter_gap>(value, buffer)
                  ? Ending::ended(buffer, size)
                  : nullptr;

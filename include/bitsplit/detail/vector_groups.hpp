@@ -143,6 +143,18 @@ BITSPLIT_ALWAYS_INLINE inline __m128i vector_of() noexcept {
   (std::make_index_sequence<16>{});
 }
 
+// Whether a known grouped format of `base` is written in lanes, for a value
+// of `bytes` bytes.
+template <std::uint32_t base, std::uint32_t count, std::uint32_t group, char separator,
+          std::uint32_t bytes>
+inline constexpr bool writes_in_lanes = [] {
+  if constexpr (base == 2 || base == 16) {
+    return GroupLanes < base == 2 ? 1 : 4, count, group, separator, bytes > ::fits;
+  } else {
+    return false;
+  }
+}();
+
 // Writes the text of the low `count` digits of `value` in base 2 or 16 in
 // groups, and returns whether they are all of its digits.
 template <std::uint32_t base, std::uint32_t count, std::uint32_t group, char separator,
