@@ -22,6 +22,7 @@
 #include "bitsplit/detail/convert.hpp"
 #include "bitsplit/detail/format.hpp"
 #include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/kernels.hpp"
 #include "bitsplit/detail/known.hpp"
 #include "bitsplit/detail/magnitude.hpp"
 #include "bitsplit/detail/portable.hpp"
@@ -36,7 +37,8 @@
 // At run time they use word-wise kernels (bitsplit/detail/); at compile time,
 // and at run time too when BITSPLIT_PORTABLE is defined, only the plain loops
 // of bitsplit/detail/portable.hpp. A call whose width and base the compiler
-// knows becomes straight-line code; any other calls one shared function.
+// knows becomes straight-line code; any other makes one out-of-line call, to
+// the kernel of its base's family (bitsplit/detail/kernels.hpp).
 
 namespace bitsplit {
 

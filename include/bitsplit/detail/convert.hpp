@@ -130,25 +130,6 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_here(const Family& family, Magnitude
              : nullptr;
 }
 
-// Out of line for a count known only at run time: one copy serves every
-// such call in the family, and being small it saves few registers.
-template <typename Family, typename Magnitude, typename Ending>
-BITSPLIT_NOINLINE char* convert_out_of_line(Family family, Magnitude value, char* buffer,
-                                            std::uint32_t count, Ending ending) noexcept {
-  return convert_here<false>(family, value, buffer, count, ending);
-}
-
-// A known count folds into straight-line code.
-template <typename Family, typename Magnitude, typename Ending>
-BITSPLIT_ALWAYS_INLINE inline char* convert_in_family(const Family& family, Magnitude value,
-                                                      char* buffer, std::uint32_t count,
-                                                      Ending ending) noexcept {
-  if (BITSPLIT_IS_KNOWN(count)) {
-    return convert_here<true>(family, value, buffer, count, ending);
-  }
-  return convert_out_of_line(family, value, buffer, count, ending);
-}
-
 // Calls `visit` with the kernel of `base`'s family: the one list of the bases
 // with a word kernel of their own. `base` is in 2..36.
 template <typename Visit>
@@ -176,7 +157,7 @@ struct ConvertInFamily {
 
   template <typename Family>
   BITSPLIT_ALWAYS_INLINE char* operator()(const Family& family) const noexcept {
-    return convert_in_family(family, value, buffer, count, Ending{});
+    return convert_here<true>(family, value, buffer, count, Ending{});
   }
 };
 
@@ -189,26 +170,6 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_in_base(Magnitude value, char* buffe
   return visit_family(base, letter_gap, ConvertInFamily<Magnitude, Ending>{value, buffer, count});
 }
 
-// Out of line for a base known only at run time: one switch serves every
-// such call, and it jumps straight to its family's conversion.
-template <typename Magnitude, typename Ending>
-BITSPLIT_NOINLINE char* convert_out_of_line(Magnitude value, char* buffer, std::uint32_t count,
-                                            std::uint32_t base, std::uint32_t letter_gap,
-                                            Ending ending) noexcept {
-  return convert_in_base(value, buffer, count, base, letter_gap, ending);
-}
-
-template <typename Magnitude, typename Ending>
-BITSPLIT_ALWAYS_INLINE inline char* convert_at_run_time(Magnitude value, char* buffer,
-                                                        std::uint32_t count, std::uint32_t base,
-                                                        std::uint32_t letter_gap,
-                                                        Ending ending) noexcept {
-  if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap)) {
-    return convert_in_base(value, buffer, count, base, letter_gap, ending);
-  }
-  return convert_out_of_line(value, buffer, count, base, letter_gap, ending);
-}
-
 // Least significant digit first; once the value runs out the same loop
 // writes the zero fill.
 template <typename Magnitude, typename Ending>
@@ -218,19 +179,6 @@ constexpr char* convert_portably(Magnitude value, char* buffer, std::uint32_t co
   return write_low_digits_portably(value, buffer, count, base, digit_chars_for(letter_gap)) == 0
              ? finish(buffer, count, ending)
              : nullptr;
-}
-
-// `base` is in 2..36.
-template <typename Magnitude, typename Ending>
-BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, std::uint32_t count,
-                                               std::uint32_t base, std::uint32_t letter_gap,
-                                               Ending ending) noexcept {
-#ifndef BITSPLIT_PORTABLE
-  if (!std::is_constant_evaluated()) {
-    return convert_at_run_time(value, buffer, count, base, letter_gap, ending);
-  }
-#endif
-  return convert_portably(value, buffer, count, base, letter_gap, ending);
 }
 
 }  // namespace bitsplit::detail

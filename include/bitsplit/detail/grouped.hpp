@@ -180,10 +180,7 @@ struct WriteGroupedInFamily {
 
   template <typename Family>
   BITSPLIT_ALWAYS_INLINE bool operator()(const Family& family) const noexcept {
-    if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group)) {
-      return write_grouped_in_words<true>(family, value, buffer, count, group, separator);
-    }
-    return write_grouped_in_words<false>(family, value, buffer, count, group, separator);
+    return write_grouped_in_words<true>(family, value, buffer, count, group, separator);
   }
 };
 
@@ -198,45 +195,6 @@ BITSPLIT_ALWAYS_INLINE inline char* convert_grouped_here(Magnitude value, char* 
     return nullptr;
   }
   return Ending::ended(buffer, grouped_size(count, group));
-}
-
-// Out of line for a format known only at run time: one copy serves every
-// such call.
-template <typename Magnitude, typename Ending>
-BITSPLIT_NOINLINE char* convert_grouped_out_of_line(Magnitude value, char* buffer,
-                                                    std::uint32_t count, std::uint32_t base,
-                                                    std::uint32_t letter_gap, std::uint32_t group,
-                                                    char separator, Ending ending) noexcept {
-  return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
-}
-
-// A format the compiler knows folds into straight-line code.
-template <typename Magnitude, typename Ending>
-BITSPLIT_ALWAYS_INLINE inline char* convert_grouped_at_run_time(
-    Magnitude value, char* buffer, std::uint32_t count, std::uint32_t base,
-    std::uint32_t letter_gap, std::uint32_t group, char separator, Ending ending) noexcept {
-  if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) &&
-      BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
-    return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
-  }
-  return convert_grouped_out_of_line(value, buffer, count, base, letter_gap, group, separator,
-                                     ending);
-}
-
-// `base` is in 2..36; `group` at least 1 and `count` at least 1.
-template <typename Magnitude, typename Ending>
-BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* buffer,
-                                                       std::uint32_t count, std::uint32_t base,
-                                                       std::uint32_t letter_gap,
-                                                       std::uint32_t group, char separator,
-                                                       Ending ending) noexcept {
-#ifndef BITSPLIT_PORTABLE
-  if (!std::is_constant_evaluated()) {
-    return convert_grouped_at_run_time(value, buffer, count, base, letter_gap, group, separator,
-                                       ending);
-  }
-#endif
-  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator, ending);
 }
 
 }  // namespace bitsplit::detail

@@ -11,6 +11,7 @@
 #include "bitsplit/detail/convert.hpp"
 #include "bitsplit/detail/format.hpp"
 #include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/kernels.hpp"
 
 namespace bitsplit::detail {
 

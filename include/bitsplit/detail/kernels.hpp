@@ -1,0 +1,249 @@
+#ifndef BITSPLIT_DETAIL_KERNELS_HPP
+#define BITSPLIT_DETAIL_KERNELS_HPP
+
+// Where a conversion's code is chosen. A format the compiler knows takes
+// straight-line code; any other one of the out-of-line kernels, one for each
+// family of bases, magnitude and way of writing or reading, all called the
+// same way, from tables. A function form picks its kernel on each call; a
+// prepared format picks it once. Either way a call is one out-of-line call.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "bitsplit/detail/compiler.hpp"
+#include "bitsplit/detail/convert.hpp"
+#include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/portable.hpp"
+#include "bitsplit/detail/read.hpp"
+#include "bitsplit/detail/read_words.hpp"
+#include "bitsplit/detail/reciprocal.hpp"
+#include "bitsplit/detail/words.hpp"
+
+namespace bitsplit::detail {
+
+// A usable format in the kernels' terms: 16 bytes.
+struct Layout {
+  std::uint32_t count = 0;  // Digits.
+  std::uint32_t size = 0;   // Characters: the digits and the separators.
+  std::uint32_t group = 0;  // 0: no separators.
+  std::uint8_t base = 10;
+  std::uint8_t letter_gap = lower_letter_gap;
+  char separator = '_';
+  std::uint8_t family = 0;  // The kernels' place in their table: family_of(base).
+};
+
+// The families with word kernels of their own, and any other base.
+enum : std::uint8_t { binary_family, octal_family, decimal_family, hex_family, any_base_family };
+inline constexpr std::size_t family_count = 5;
+
+inline constexpr auto families_of_bases = [] {
+  std::array<std::uint8_t, max_base + 1> families{};
+  families.fill(any_base_family);
+  families[2] = binary_family;
+  families[8] = octal_family;
+  families[10] = decimal_family;
+  families[16] = hex_family;
+  return families;
+}();
+
+// `base` is in 2..36.
+BITSPLIT_ALWAYS_INLINE constexpr std::uint8_t family_of(std::uint32_t base) noexcept {
+  return families_of_bases[base];
+}
+
+template <std::uint8_t family>
+BITSPLIT_ALWAYS_INLINE inline auto writing_family(const Layout& layout) noexcept {
+  if constexpr (family == binary_family) {
+    return BinaryDigits{};
+  } else if constexpr (family == octal_family) {
+    return OctalDigits{};
+  } else if constexpr (family == decimal_family) {
+    return DecimalDigits{};
+  } else if constexpr (family == hex_family) {
+    return HexDigits{layout.letter_gap};
+  } else {
+    return AnyBaseDigits{reciprocals[layout.base], layout.letter_gap};
+  }
+}
+
+template <std::uint8_t family>
+BITSPLIT_ALWAYS_INLINE inline auto reading_family(const Layout& layout) noexcept {
+  if constexpr (family == binary_family) {
+    return BinaryChars{};
+  } else if constexpr (family == octal_family) {
+    return OctalChars{};
+  } else if constexpr (family == decimal_family) {
+    return DecimalChars{};
+  } else if constexpr (family == hex_family) {
+    return HexChars{};
+  } else {
+    return AnyBaseChars{layout.base, eighth_power(layout.base)};
+  }
+}
+
+template <std::uint8_t family, typename Magnitude, typename Ending>
+BITSPLIT_NOINLINE char* write_plain(const Layout& layout, Magnitude value, char* buffer) noexcept {
+  return convert_here<false>(writing_family<family>(layout), value, buffer, layout.count, Ending{});
+}
+
+template <std::uint8_t family, typename Magnitude, typename Ending>
+BITSPLIT_NOINLINE char* write_grouped(const Layout& layout, Magnitude value,
+                                      char* buffer) noexcept {
+  return write_grouped_in_words<false>(writing_family<family>(layout), value, buffer, layout.count,
+                                       layout.group, layout.separator)
+             ? Ending::ended(buffer, layout.size)
+             : nullptr;
+}
+
+// Texts without groups, the most common, take kernels of their own that
+// carry no code for groups.
+template <std::uint8_t family, typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_plain(const Layout& layout, const char* text,
+                                                    std::size_t size, Magnitude largest) noexcept {
+  return read_here<false>(reading_family<family>(layout), text, size, layout.count, 0, '_',
+                          largest);
+}
+
+template <std::uint8_t family, typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped(const Layout& layout, const char* text,
+                                                      std::size_t size,
+                                                      Magnitude largest) noexcept {
+  return read_here<false>(reading_family<family>(layout), text, size, layout.count, layout.group,
+                          layout.separator, largest);
+}
+
+template <typename Magnitude>
+using WriteKernel = char* (*)(const Layout&, Magnitude, char*) noexcept;
+template <typename Magnitude>
+using ReadKernel = ReadOutcome<Magnitude> (*)(const Layout&, const char*, std::size_t,
+                                              Magnitude) noexcept;
+
+// The kernels of each family, by its place: one table for each way of
+// writing or reading, so that a program takes only the kernels of the ways
+// it calls.
+template <bool grouped, typename Magnitude, typename Ending>
+inline constexpr auto write_kernels = [
+]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
+  if constexpr (grouped) {
+    return std::array<WriteKernel<Magnitude>, family_count>{
+        write_grouped<family, Magnitude, Ending>...};
+  } else {
+    return std::array<WriteKernel<Magnitude>, family_count>{
+        write_plain<family, Magnitude, Ending>...};
+  }
+}
+(std::make_integer_sequence<std::uint8_t, family_count>{});
+
+template <bool grouped, typename Magnitude>
+inline constexpr auto read_kernels = [
+]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
+  if constexpr (grouped) {
+    return std::array<ReadKernel<Magnitude>, family_count>{read_grouped<family, Magnitude>...};
+  } else {
+    return std::array<ReadKernel<Magnitude>, family_count>{read_plain<family, Magnitude>...};
+  }
+}
+(std::make_integer_sequence<std::uint8_t, family_count>{});
+
+// Writes `value` as `layout` says, through its kernel: one indirect call,
+// or a direct one where the compiler knows the family.
+template <typename Magnitude, typename Ending>
+BITSPLIT_ALWAYS_INLINE inline char* write_by_kernel(const Layout& layout, Magnitude value,
+                                                    char* buffer, Ending /*ending*/) noexcept {
+  return layout.group == 0
+             ? write_kernels<false, Magnitude, Ending>[layout.family](layout, value, buffer)
+             : write_kernels<true, Magnitude, Ending>[layout.family](layout, value, buffer);
+}
+
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_by_kernel(const Layout& layout,
+                                                                    const char* text,
+                                                                    std::size_t size,
+                                                                    Magnitude largest) noexcept {
+  return layout.group == 0
+             ? read_kernels<false, Magnitude>[layout.family](layout, text, size, largest)
+             : read_kernels<true, Magnitude>[layout.family](layout, text, size, largest);
+}
+
+// The conversions of the function forms. At compile time, and everywhere
+// with BITSPLIT_PORTABLE, the plain code; at run time straight-line code
+// where the compiler knows the format, and the format's kernel where not.
+// `base` is in 2..36.
+template <typename Magnitude, typename Ending>
+BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, std::uint32_t count,
+                                               std::uint32_t base, std::uint32_t letter_gap,
+                                               Ending ending) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) && BITSPLIT_IS_KNOWN(count)) {
+      return convert_in_base(value, buffer, count, base, letter_gap, ending);
+    }
+    return write_by_kernel(Layout{.count = count,
+                                  .size = count,
+                                  .base = static_cast<std::uint8_t>(base),
+                                  .letter_gap = static_cast<std::uint8_t>(letter_gap),
+                                  .family = family_of(base)},
+                           value, buffer, ending);
+  }
+#endif
+  return convert_portably(value, buffer, count, base, letter_gap, ending);
+}
+
+// `group` and `count` are at least 1.
+template <typename Magnitude, typename Ending>
+BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* buffer,
+                                                       std::uint32_t count, std::uint32_t base,
+                                                       std::uint32_t letter_gap,
+                                                       std::uint32_t group, char separator,
+                                                       Ending ending) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) &&
+        BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
+      return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
+    }
+    return write_by_kernel(Layout{.count = count,
+                                  .size = grouped_size(count, group),
+                                  .group = group,
+                                  .base = static_cast<std::uint8_t>(base),
+                                  .letter_gap = static_cast<std::uint8_t>(letter_gap),
+                                  .separator = separator,
+                                  .family = family_of(base)},
+                           value, buffer, ending);
+  }
+#endif
+  return convert_grouped_portably(value, buffer, count, base, letter_gap, group, separator, ending);
+}
+
+// `group` is 0 for no groups. The test for a known format comes first and
+// once, so that the code for it is all dropped together where the format is
+// not known.
+template <typename Magnitude>
+BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_digits(
+    const char* text, std::size_t size, std::uint32_t count, std::uint32_t base,
+    std::uint32_t group, char separator, Magnitude largest) noexcept {
+#ifndef BITSPLIT_PORTABLE
+  if (!std::is_constant_evaluated()) {
+    if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) &&
+        BITSPLIT_IS_KNOWN(separator)) {
+      return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+        return read_here<true>(family, text, size, count, group, separator, largest);
+      });
+    }
+    return read_by_kernel(Layout{.count = count,
+                                 .group = group,
+                                 .base = static_cast<std::uint8_t>(base),
+                                 .separator = separator,
+                                 .family = family_of(base)},
+                          text, size, largest);
+  }
+#endif
+  return read_digits_portably(text, size, count, base, group, separator, largest);
+}
+
+}  // namespace bitsplit::detail
+
+#endif  // BITSPLIT_DETAIL_KERNELS_HPP
