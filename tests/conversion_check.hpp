@@ -273,13 +273,25 @@ constexpr Fault fault(const char* what, T value, const digit_format& format) {
 template <typename T>
 using KnownReader = std::from_chars_result (*)(std::string_view text, T& value);
 
+// Reads `text` with from_fixed_digits, or with `read`, a reader of
+// `format` (the template form, a prepared format), where a caller gives one.
+template <typename T, typename Read>
+constexpr std::from_chars_result read_in_form(std::string_view text, T& value,
+                                              const digit_format& format, const Read& read) {
+  if constexpr (std::is_null_pointer_v<Read>) {
+    return bitsplit::from_fixed_digits(text, value, format);
+  } else {
+    return read(text, value);
+  }
+}
+
 // Reads `text` with from_fixed_digits in both forms that take `format`, or
-// with `read_known` where a caller gives one, and compares where it stops,
-// why and the value (set, or left alone) with `expected`.
-template <typename T>
+// with `read` where a caller gives one, and compares where it stops, why
+// and the value (set, or left alone) with `expected`.
+template <typename T, typename Read = std::nullptr_t>
 constexpr Fault check_reading(std::string_view text, const digit_format& format,
                               const Reading& expected, T value_for_fault, bool both_forms = true,
-                              KnownReader<T> read_known = nullptr) {
+                              const Read& read = nullptr) {
   const T untouched = static_cast<T>(0x5a);
   T value = untouched;
   // Not a constant's initialiser, where std::is_constant_evaluated() is true.
@@ -287,9 +299,7 @@ constexpr Fault check_reading(std::string_view text, const digit_format& format,
   if (!std::is_constant_evaluated()) {
     plain_reads = bitsplit::detail::plain_reads;
   }
-  const auto [ptr, error] = read_known != nullptr
-                                ? read_known(text, value)
-                                : bitsplit::from_fixed_digits(text, value, format);
+  const auto [ptr, error] = read_in_form(text, value, format, read);
   if (!std::is_constant_evaluated() && expected.error != std::errc::invalid_argument &&
       bitsplit::detail::plain_reads != plain_reads) {
     return fault("a good text went to the plain reader", value_for_fault, format);
@@ -308,18 +318,32 @@ constexpr Fault check_reading(std::string_view text, const digit_format& format,
       return fault("the two forms read differently", value_for_fault, format);
     }
   }
+  // Where the function form reads, a prepared format too, at run time: at
+  // compile time it is the function form.
+  if (std::is_null_pointer_v<Read> && both_forms && !std::is_constant_evaluated()) {
+    const auto prepared = bitsplit::prepare<T>(format);
+    if (prepared.has_value() == is_refused(format)) {
+      return fault("prepare and the reader disagree on the format", value_for_fault, format);
+    }
+    T prepared_value = untouched;
+    const auto read_prepared =
+        prepared ? prepared->read(text, prepared_value) : std::from_chars_result{ptr, error};
+    if (read_prepared.ptr != ptr || read_prepared.ec != error || prepared_value != value) {
+      return fault("a prepared format read differently", value_for_fault, format);
+    }
+  }
   return {};
 }
 
 // Reads `text` against the oracle's reader. A text read as a value whose
 // letters are all in one case must also come back when that value is written
 // in that case.
-template <typename T>
+template <typename T, typename Read = std::nullptr_t>
 constexpr Fault check_reading_against_oracle(std::string_view text, const digit_format& format,
-                                             KnownReader<T> read_known = nullptr) {
+                                             const Read& read = nullptr) {
   const Reading expected = oracle_reading<T>(text, format);
   const auto value = static_cast<T>(expected.value);
-  if (const Fault fault = check_reading(text, format, expected, value, true, read_known)) {
+  if (const Fault fault = check_reading(text, format, expected, value, true, read)) {
     return fault;
   }
   const auto is_in = [&](char first, char last) {
@@ -396,18 +420,19 @@ enum class ReadBack { every_text, values_that_fit };
 // Converts into `room` with `convert_into`, which the caller makes exactly
 // text_size(format) + 1 bytes long so that any access past the terminator's
 // place is caught, and compares the result and every byte of `room` with
-// `expected`. Then reads the text back: a value that fits as itself, the
-// digits of one too long against the oracle's reader. The text is copied to
-// `read_room`, where the caller has room for exactly the text, or else read
-// in place.
+// `expected`. Then reads the text back, with `read` where the caller gives
+// one: a value that fits as itself, the digits of one too long against the
+// oracle's reader. The text is copied to `read_room`, where the caller has
+// room for exactly the text, or else read in place.
 template <typename T>
 using Converter = char* (*)(T value, char* room, const digit_format& format);
 
-template <typename T, typename Convert = Converter<T>>
+template <typename T, typename Convert = Converter<T>, typename Read = std::nullptr_t>
 constexpr Fault check_conversion(T value, const digit_format& format, const Outcome& expected,
                                  char* room, Convert convert_into = convert<T>,
                                  char* read_room = nullptr,
-                                 ReadBack read_back = ReadBack::every_text) {
+                                 ReadBack read_back = ReadBack::every_text,
+                                 const Read& read = nullptr) {
   const std::int32_t size = text_size(format);
   std::fill_n(room, size + 1, sentinel);
   const char* result = convert_into(value, room, format);
@@ -431,11 +456,12 @@ constexpr Fault check_conversion(T value, const digit_format& format, const Outc
   const bool every_text = read_back == ReadBack::every_text;
   if (expected.returns_buffer) {
     return check_reading(text, format, {size, std::errc{}, static_cast<WidestBits>(value)}, value,
-                         every_text);
+                         every_text, read);
   }
   // Not in the compile-time sweep, which would pass the compilers' step limits.
-  return every_text && !std::is_constant_evaluated() ? check_reading_against_oracle<T>(text, format)
-                                                     : Fault{};
+  return every_text && !std::is_constant_evaluated()
+             ? check_reading_against_oracle<T>(text, format, read)
+             : Fault{};
 }
 
 // One form of to_fixed_chars, `write(from, last)`, into exactly [first,
@@ -473,14 +499,21 @@ constexpr Fault check_unterminated_form(T value, const digit_format& format,
   return {};
 }
 
+// What to_fixed_chars gives where the terminated form gives `expected`.
+template <typename T>
+constexpr std::errc unterminated_error(T value, const digit_format& format,
+                                       const Outcome& expected) {
+  return expected.returns_buffer     ? std::errc{}
+         : is_refused(value, format) ? std::errc::invalid_argument
+                                     : std::errc::value_too_large;
+}
+
 // The same for the format form, the width-and-base form of a plain format,
 // and the template form where the caller gives one.
 template <typename T, typename WriteKnown = std::nullptr_t>
 constexpr Fault check_unterminated(T value, const digit_format& format, const Outcome& expected,
                                    char* first, WriteKnown write_known = nullptr) {
-  const std::errc error = expected.returns_buffer     ? std::errc{}
-                          : is_refused(value, format) ? std::errc::invalid_argument
-                                                      : std::errc::value_too_large;
+  const std::errc error = unterminated_error(value, format, expected);
   Fault fault = check_unterminated_form(
       value, format, expected, first, error,
       [&](char* from, char* last) { return bitsplit::to_fixed_chars(from, last, value, format); });
@@ -500,11 +533,46 @@ constexpr Fault check_unterminated(T value, const digit_format& format, const Ou
   return fault;
 }
 
+// Every form of a format prepared once, which must exist exactly when the
+// function forms take the format: its writes into `room` and into [first,
+// first + text_size(format)), as check_conversion and to_fixed_chars's
+// check make them, and its read of a value that fits, from `read_room`.
+// (check_reading reads every other text prepared too.)
+template <typename T>
+constexpr Fault check_prepared(T value, const digit_format& format, const Outcome& expected,
+                               char* room, char* read_room, char* first) {
+  const auto prepared = bitsplit::prepare<T>(format);
+  if (prepared.has_value() == is_refused(format)) {
+    return fault(prepared ? "prepared a refused format" : "refused to prepare a format", value,
+                 format);
+  }
+  if (!prepared) {
+    return {};
+  }
+  if (prepared->size() != static_cast<std::size_t>(text_size(format))) {
+    return fault("a prepared format has a wrong size", value, format);
+  }
+  const auto write = [&](T written, char* into, const digit_format& /*format*/) {
+    return prepared->write(written, into);
+  };
+  const auto read = [&](std::string_view text, T& read_value) {
+    return prepared->read(text, read_value);
+  };
+  if (const Fault fault = check_conversion(value, format, expected, room, write, read_room,
+                                           ReadBack::values_that_fit, read)) {
+    return fault;
+  }
+  return check_unterminated_form(
+      value, format, expected, first, unterminated_error(value, format, expected),
+      [&](char* from, char* last) { return prepared->write_chars(from, last, value); });
+}
+
 // The same with the oracle's answer, in heap blocks of exactly the room the
 // contract allows, and of exactly the text to read back: at compile time an
 // access past either is an error, at run time AddressSanitizer sees it. A plain format is checked
 // through both overloads at run time; at compile time, where the steps are counted, through one.
-// At run time to_fixed_chars too, into the room less the terminator's place.
+// At run time to_fixed_chars too, into the room less the terminator's place,
+// and every form of the format prepared.
 template <typename T>
 constexpr Fault check_against_oracle(T value, const digit_format& format) {
   const Outcome expected = expected_outcome(value, format, oracle_digits(value, format));
@@ -517,6 +585,9 @@ constexpr Fault check_against_oracle(T value, const digit_format& format) {
   }
   if (!fault && !std::is_constant_evaluated()) {
     fault = check_unterminated(value, format, expected, room + 1);
+  }
+  if (!fault && !std::is_constant_evaluated()) {
+    fault = check_prepared(value, format, expected, room, read_room, room + 1);
   }
   delete[] read_room;
   delete[] room;

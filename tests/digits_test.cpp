@@ -177,6 +177,10 @@ constexpr Fault known_answer_fault(const std::array<Case<T>, size>& cases) {
             value, format, expected, room.data() + room.size() - text_size)) {
       return fault;
     }
+    if (const Fault fault = bitsplit_test::check_prepared(
+            value, format, expected, room.data(), nullptr, room.data() + room.size() - text_size)) {
+      return fault;
+    }
   }
   return {};
 }
@@ -210,8 +214,10 @@ constexpr Fault known_answer_fault() {
 // or nothing is written; std::array and std::span choose that overload.
 constexpr Fault sized_buffer_fault() {
   std::array<char, 8> eight{'*', '*', '*', '*', '*', '*', '*', '*'};
+  const auto prepared = bitsplit::prepare<std::int32_t>({8, 10});
   if (my_itoa(5, eight, 8, 10) != nullptr ||
       bitsplit::to_fixed_digits(5U, eight, 8, 10) != nullptr ||
+      prepared->write(5, eight) != nullptr ||
       eight != std::array<char, 8>{'*', '*', '*', '*', '*', '*', '*', '*'}) {
     return {"wrote into a buffer one character short"};
   }
@@ -233,11 +239,12 @@ constexpr Fault sized_buffer_fault() {
 // every style.
 template <typename T>
 constexpr Fault boundary_fault(std::int32_t first_base, std::int32_t last_base) {
-  // 128-bit types, and long where it is as wide as long long (the same code
-  // once the sign is off), at the edge widths only: the sampled run has them
-  // at every width.
+  // 128-bit types, long where it is as wide as long long, and the signed
+  // 64-bit types (the same code as unsigned long long once the sign is off),
+  // at the edge widths only: the sampled run has them at every width.
   constexpr bool is_long = std::is_same_v<T, long> || std::is_same_v<T, unsigned long>;
-  constexpr bool every_width = sizeof(T) <= 8 && !(is_long && sizeof(long) == sizeof(long long));
+  constexpr bool every_width = sizeof(T) < 8 || (sizeof(T) == 8 && !bitsplit_test::is_signed<T> &&
+                                                 !(is_long && sizeof(long) == sizeof(long long)));
   for (std::int32_t base = first_base; base <= last_base; ++base) {
     if (const Fault fault = bitsplit_test::boundary_fault<T>(
             base, every_width, bitsplit_test::checked_styles.size())) {

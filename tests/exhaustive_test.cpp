@@ -102,8 +102,9 @@ Fault check(const GuardedPage& page, T value, const bitsplit::digit_format& form
   return fault;
 }
 
-// The types whose values are also written with to_fixed_chars here: one of
-// each magnitude the kernels take, and a signed one. Its code for each of
+// The types whose values are also written with to_fixed_chars, and through
+// prepared formats, here: one of each magnitude the kernels take, and a
+// signed one. Its code for each of
 // them took half again this file's compile time with every type; digits_test
 // has every type, in exact-size heap blocks.
 template <typename T>
@@ -115,16 +116,21 @@ constexpr bool checks_unterminated =
     ;
 
 // check(), then, for those types, to_fixed_chars into exactly the text's
-// room, which ends at the second guard page.
+// room, which ends at the second guard page, and, where asked, every form
+// of the format prepared, at the guard pages too.
 template <typename T>
 Fault check_every_form(const GuardedPage& page, T value, const bitsplit::digit_format& format,
-                       const Digits& digits) {
+                       const Digits& digits, bool prepared) {
   const bitsplit_test::Outcome expected = bitsplit_test::expected_outcome(value, format, digits);
-  const Fault fault = check(page, value, format, expected);
+  Fault fault = check(page, value, format, expected);
+  const std::int32_t size = bitsplit_test::text_size(format);
   if constexpr (checks_unterminated<T>) {
     if (!fault) {
-      return bitsplit_test::check_unterminated(value, format, expected,
-                                               page.text_room(bitsplit_test::text_size(format)));
+      fault = bitsplit_test::check_unterminated(value, format, expected, page.text_room(size));
+    }
+    if (!fault && prepared) {
+      fault = bitsplit_test::check_prepared(value, format, expected, page.room(size),
+                                            page.text_room(size), page.text_room(size));
     }
   }
   return fault;
@@ -279,15 +285,16 @@ Fault check_samples(std::uint32_t count, std::mt19937_64& generator) {
       const T value = random_value<T>(generator);
       const Digits digits = bitsplit_test::digits_of(value, base);
       for (std::int32_t width = -1; width <= bitsplit_test::widest_checked_width<T>; ++width) {
-        const bitsplit::digit_format plain{width, base};
-        Fault fault = check_every_form(page, value, plain, digits);
-        // At every fourth width, in one of the styles in turn.
+        // At every fourth width prepared too; at every fourth other one
+        // also in one of the styles in turn, and prepared.
         const std::uint32_t turn = sample + static_cast<std::uint32_t>(width + 1);
+        const bitsplit::digit_format plain{width, base};
+        Fault fault = check_every_form(page, value, plain, digits, turn % 4 == 2);
         if (!fault && turn % 4 == 0) {
           const auto style =
               bitsplit_test::checked_styles[turn / 4 % bitsplit_test::checked_styles.size()];
           const bitsplit::digit_format format = bitsplit_test::styled(style, width, base);
-          fault = check_every_form(page, value, format, digits);
+          fault = check_every_form(page, value, format, digits, true);
         }
         if (fault) {
           return fault;

@@ -424,5 +424,8 @@ template <digit_format format, digit_integer T>
 
 }  // namespace bitsplit
 
+// Formats chosen at run time and used for many values.
+#include "bitsplit/prepared_format.hpp"
+
 #endif  // C++20
 #endif  // BITSPLIT_DIGITS_HPP
