@@ -3,17 +3,19 @@
 // a width; grouped and upper-case conversions against the same conversion
 // without; to_fixed_chars, unterminated, beside the terminated form. Reading back against
 // std::from_chars on the same digits, and grouped texts against the same digits without groups.
-// Each case runs in three calling contexts:
+// Each case runs in these calling contexts:
 // - runtime: width and base read at run time, the call in the loop;
 // - constant: width and base known at compile time, as in most callers;
 // - pointer: through a function pointer the compiler cannot see through, so
 //   that the whole conversion runs out of line;
-// - template: the template form, the format a template argument.
+// - template: the template form, the format a template argument;
+// - prepared: through a format prepared once from the run-time case.
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -107,6 +109,14 @@ void run_time(benchmark::State& state, Case bench_case) {
   });
 }
 
+// Through a format prepared once, from the case at run time.
+template <typename T>
+void prepared_form(benchmark::State& state, Case bench_case) {
+  const auto format = bitsplit::prepare<T>(bitsplit_bench::format_of(bench_case));
+  convert_each(state, random_values<T>(bench_case),
+               [&](T value, char* buffer) { return format->write(value, buffer); });
+}
+
 template <typename T>
 void through_pointer(benchmark::State& state, Converter<T> convert, Case bench_case) {
   const std::vector<T> values = random_values<T>(bench_case);
@@ -157,6 +167,17 @@ void read_at_run_time(benchmark::State& state, ReadCase read_case) {
             [&](const char* text) { return read_with<T, bitsplit>(text, read_case); });
 }
 
+template <typename T>
+void read_prepared(benchmark::State& state, ReadCase read_case) {
+  const auto format = bitsplit::prepare<T>(bitsplit_bench::format_of(read_case));
+  const std::size_t size = format->size();
+  read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case), [&](const char* text) {
+    T value = 0;
+    static_cast<void>(format->read(std::string_view(text, size), value));
+    return value;
+  });
+}
+
 template <typename T, ReadCase read_case, bool bitsplit>
 void read_constant(benchmark::State& state) {
   read_each(state, read_case, bitsplit_bench::random_texts<T>(read_case),
@@ -185,6 +206,7 @@ void register_run_time(Case bench_case) {
                                  extra..., bench_case);
   };
   add("bitsplit", "runtime", run_time<T, Bitsplit<T>>);
+  add("bitsplit", "prepared", prepared_form<T>);
   add("bitsplit", "pointer", through_pointer<T>, Converter<T>{out_of_line<Bitsplit<T>, T>});
   add("bitsplit_chars", "runtime", run_time<T, BitsplitChars<T>>);
   add("bitsplit_chars", "pointer", through_pointer<T>,
@@ -222,6 +244,8 @@ void register_read_cases() {
   for (const ReadCase& read_case : cases) {
     benchmark::RegisterBenchmark(name_of<T>("bitsplit", read_case, "runtime").c_str(),
                                  read_at_run_time<T, true>, read_case);
+    benchmark::RegisterBenchmark(name_of<T>("bitsplit", read_case, "prepared").c_str(),
+                                 read_prepared<T>, read_case);
     if (!read_case.is_styled()) {
       benchmark::RegisterBenchmark(name_of<T>("from_chars", read_case, "runtime").c_str(),
                                    read_at_run_time<T, false>, read_case);

@@ -8,7 +8,9 @@
 //                               grouped or upper-case case to the same
 //                               conversion without (the template form, a name
 //                               ending in /template, to the same peer as the
-//                               constant case); to_fixed_chars (a name
+//                               constant case, and a prepared format, a
+//                               name ending in /prepared, to the same peer
+//                               as the run-time case); to_fixed_chars (a name
 //                               ending in /chars) to the terminated form in the
 //                               same context; and of each reading case,
 //                               to std::from_chars on the same digits, or for
@@ -22,6 +24,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -108,7 +111,9 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
   Timings known{name + "/template", {}, {}};
   Timings constant_chars{name + "/constant/chars", {}, {}};
   Timings run_time_chars{name + "/runtime/chars", {}, {}};
+  Timings prepared{name + "/prepared", {}, {}};
   const Case some_case = at_run_time(bench_case);
+  const auto some_format = bitsplit::prepare<T>(bitsplit_bench::format_of(some_case));
   // Each contender's timings, one per repetition.
   const auto timer = [&](std::vector<double>& times, auto convert) {
     return std::function<void()>([&times, &values, &result_sum, convert] {
@@ -133,15 +138,19 @@ void add_case(std::vector<Timings>& all, int repetitions, unsigned& result_sum) 
              [](T value, char* buffer) { return peer_digits(value, buffer, bench_case); }),
        timer(run_time.ours,
              [&](T value, char* buffer) { return bitsplit_digits(value, buffer, some_case); }),
+       timer(prepared.ours,
+             [&](T value, char* buffer) { return some_format->write(value, buffer); }),
        timer(run_time.peer,
              [&](T value, char* buffer) { return peer_digits(value, buffer, some_case); })});
   // The unterminated form against the terminated one, in the same context.
   constant_chars.peer = constant.ours;
   run_time_chars.peer = run_time.ours;
   known.peer = constant.peer;
+  prepared.peer = run_time.peer;
   all.push_back(std::move(constant));
   all.push_back(std::move(known));
   all.push_back(std::move(run_time));
+  all.push_back(std::move(prepared));
   all.push_back(std::move(constant_chars));
   all.push_back(std::move(run_time_chars));
 }
@@ -196,7 +205,9 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
   Timings constant{name + "/constant", {}, {}};
   Timings known{name + "/template", {}, {}};
   Timings run_time{name + "/runtime", {}, {}};
+  Timings prepared{name + "/prepared", {}, {}};
   const ReadCase some_case = at_run_time(read_case);
+  const auto some_format = bitsplit::prepare<T>(bitsplit_bench::format_of(some_case));
   const auto timer = [&](std::vector<double>& times, const std::vector<char>& some_texts,
                          std::size_t some_size, auto read) {
     return std::function<void()>([&times, &some_texts, some_size, &result_sum, read] {
@@ -215,12 +226,20 @@ void add_read_case(std::vector<Timings>& all, int repetitions, unsigned& result_
              }),
        timer(run_time.ours, texts, size,
              [&](const char* text) { return bitsplit_bench::bitsplit_read<T>(text, some_case); }),
+       timer(prepared.ours, texts, size,
+             [&](const char* text) {
+               T value = 0;
+               static_cast<void>(some_format->read(std::string_view(text, size), value));
+               return value;
+             }),
        timer(run_time.peer, plain_texts, plain_size,
              [&](const char* text) { return peer_read<T>(text, some_case); })});
   known.peer = constant.peer;
+  prepared.peer = run_time.peer;
   all.push_back(std::move(constant));
   all.push_back(std::move(known));
   all.push_back(std::move(run_time));
+  all.push_back(std::move(prepared));
 }
 
 template <typename T, const auto& cases>
