@@ -68,8 +68,8 @@ class prepared_format {
     }
 #ifndef BITSPLIT_PORTABLE
     if (!std::is_constant_evaluated()) {
-      return detail::write_by_kernel(layout_, detail::magnitude_of(value), buffer.data(),
-                                     detail::Terminated{});
+      return detail::write_by_kernel<detail::kernel_count>(layout_, detail::magnitude_of(value),
+                                                           buffer.data(), detail::Terminated{});
     }
 #endif
     return to_fixed_digits(value, buffer, format());
@@ -97,8 +97,8 @@ class prepared_format {
     }
 #ifndef BITSPLIT_PORTABLE
     if (!std::is_constant_evaluated()) {
-      char* const end = detail::write_by_kernel(layout_, detail::magnitude_of(value), first,
-                                                detail::Unterminated{});
+      char* const end = detail::write_by_kernel<detail::kernel_count>(
+          layout_, detail::magnitude_of(value), first, detail::Unterminated{});
       return end != nullptr ? std::to_chars_result{end, std::errc{}}
                             : std::to_chars_result{last, std::errc::value_too_large};
     }
@@ -140,14 +140,17 @@ template <digit_integer T>
   if (!detail::is_usable(format)) {
     return std::nullopt;
   }
-  return prepared_format<T>(
-      detail::Layout{.count = detail::count_of(format.width),
-                     .size = static_cast<std::uint32_t>(formatted_size(format)),
-                     .group = static_cast<std::uint32_t>(format.group),
-                     .base = static_cast<std::uint8_t>(format.base),
-                     .letter_gap = static_cast<std::uint8_t>(detail::letter_gap_of(format)),
-                     .separator = format.separator,
-                     .family = detail::family_of(static_cast<std::uint32_t>(format.base))});
+  return prepared_format<T>(detail::Layout{
+      .count = detail::count_of(format.width),
+      .size = static_cast<std::uint32_t>(formatted_size(format)),
+      .group = static_cast<std::uint32_t>(format.group),
+      .base = static_cast<std::uint8_t>(format.base),
+      .letter_gap = static_cast<std::uint8_t>(detail::letter_gap_of(format)),
+      .separator = format.separator,
+      .kernel = format.group == 0
+                    ? detail::plain_writing_kernel(static_cast<std::uint32_t>(format.base),
+                                                   detail::count_of(format.width))
+                    : detail::family_of(static_cast<std::uint32_t>(format.base))});
 }
 
 }  // namespace bitsplit

@@ -83,11 +83,17 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
                                                              std::uint32_t count) noexcept {
   Magnitude rest = value;
   std::uint32_t done = 0;
-  if constexpr (Known && RunFamily<Family, Magnitude>) {
+  if constexpr (RunFamily<Family, Magnitude>) {
     constexpr std::uint32_t run_digits = 8 * Family::run_words;
-    BITSPLIT_UNROLL_WORDS
-    for (std::uint32_t index = 0; index < sizeof(Magnitude) * 8 / run_digits; ++index) {
-      if (count - done >= run_digits) {
+    if constexpr (Known) {
+      BITSPLIT_UNROLL_WORDS
+      for (std::uint32_t index = 0; index < sizeof(Magnitude) * 8 / run_digits; ++index) {
+        if (count - done >= run_digits) {
+          store_next_run(family, rest, buffer, done);
+        }
+      }
+    } else {
+      while (count - done >= run_digits) {
         store_next_run(family, rest, buffer, done);
       }
     }

@@ -32,12 +32,29 @@ struct Layout {
   std::uint8_t base = 10;
   std::uint8_t letter_gap = lower_letter_gap;
   char separator = '_';
-  std::uint8_t family = 0;  // The kernels' place in their table: family_of(base).
+  std::uint8_t kernel = 0;  // The kernels' place in their tables.
 };
 
-// The families with word kernels of their own, and any other base.
-enum : std::uint8_t { binary_family, octal_family, decimal_family, hex_family, any_base_family };
+// The families with word kernels of their own, and any other base; then
+// places that differ from their family's only in writing without groups,
+// where a count of a run or more takes the kernel that makes runs.
+enum : std::uint8_t {
+  binary_family,
+  octal_family,
+  decimal_family,
+  hex_family,
+  any_base_family,
+  binary_runs,
+  decimal_runs,
+  hex_runs,
+};
 inline constexpr std::size_t family_count = 5;
+inline constexpr std::size_t kernel_count = 8;
+
+// The family of each place in the tables.
+inline constexpr std::array<std::uint8_t, kernel_count> families_of_kernels = {
+    binary_family,   octal_family,  decimal_family, hex_family,
+    any_base_family, binary_family, decimal_family, hex_family};
 
 inline constexpr auto families_of_bases = [] {
   std::array<std::uint8_t, max_base + 1> families{};
@@ -54,16 +71,90 @@ BITSPLIT_ALWAYS_INLINE constexpr std::uint8_t family_of(std::uint32_t base) noex
   return families_of_bases[base];
 }
 
-template <std::uint8_t family>
+// The place of the kernels for writing `count` digits in `base` without
+// groups, for a prepared format, which chooses once: on x86-64, that of its
+// family's runs where a run fits in the count, so that a shorter count,
+// which callers convert most, takes a kernel with no code for runs (which
+// slowed it by a tenth). The function forms keep to the family's: choosing
+// on every call slowed their short counts by a tenth too.
+struct WriteChoice {
+  std::uint8_t kernel = 0;
+  std::uint8_t run_kernel = 0;
+  std::uint16_t run_digits = 0;
+};
+
+inline constexpr auto write_choices = [] {
+  std::array<WriteChoice, max_base + 1> choices{};
+  for (std::uint32_t base = 0; base <= max_base; ++base) {
+    const std::uint8_t family = families_of_bases[base];
+    choices[base] = {family, family, 0};
+  }
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+  choices[2] = {binary_family, binary_runs, 8 * BinaryVectorDigits::run_words};
+  choices[10] = {decimal_family, decimal_runs, 8 * DecimalVectorDigits::run_words};
+  choices[16] = {hex_family, hex_runs, 8 * HexVectorDigits::run_words};
+#endif
+  return choices;
+}();
+
+// `base` is in 2..36.
+BITSPLIT_ALWAYS_INLINE constexpr std::uint8_t plain_writing_kernel(std::uint32_t base,
+                                                                   std::uint32_t count) noexcept {
+  const WriteChoice choice = write_choices[base];
+  return count >= choice.run_digits ? choice.run_kernel : choice.kernel;
+}
+
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+// A word family's steps, and the runs of words of its twin in SSE2
+// registers: with a count known only at run time, a lone word is made
+// faster in a general register, and whole runs faster in the vector ones.
+template <typename Words, typename Runs>
+struct WordsAndRuns : Words {
+  static constexpr std::uint32_t run_words = Runs::run_words;
+  Runs runs;
+
+  template <typename Magnitude>
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE DigitRun<Magnitude, run_words> run_step(
+      Magnitude rest) const noexcept {
+    return runs.run_step(rest);
+  }
+};
+#endif
+
+#ifdef BITSPLIT_HAS_VECTOR_WORDS
+using RunTimeBinaryDigits = WordsAndRuns<BinaryDigits, BinaryVectorDigits>;
+using RunTimeDecimalDigits = WordsAndRuns<DecimalDigits, DecimalVectorDigits>;
+using RunTimeHexDigits = WordsAndRuns<HexDigits, HexVectorDigits>;
+BITSPLIT_ALWAYS_INLINE constexpr RunTimeHexDigits run_time_hex_digits(
+    std::uint64_t letter_gap) noexcept {
+  return {{letter_gap}, {letter_gap}};
+}
+#else
+using RunTimeBinaryDigits = BinaryDigits;
+using RunTimeDecimalDigits = DecimalDigits;
+using RunTimeHexDigits = HexDigits;
+BITSPLIT_ALWAYS_INLINE constexpr RunTimeHexDigits run_time_hex_digits(
+    std::uint64_t letter_gap) noexcept {
+  return {letter_gap};
+}
+#endif
+
+template <std::uint8_t kernel>
 BITSPLIT_ALWAYS_INLINE inline auto writing_family(const Layout& layout) noexcept {
-  if constexpr (family == binary_family) {
+  if constexpr (kernel == binary_family) {
     return BinaryDigits{};
-  } else if constexpr (family == octal_family) {
+  } else if constexpr (kernel == octal_family) {
     return OctalDigits{};
-  } else if constexpr (family == decimal_family) {
+  } else if constexpr (kernel == decimal_family) {
     return DecimalDigits{};
-  } else if constexpr (family == hex_family) {
+  } else if constexpr (kernel == hex_family) {
     return HexDigits{layout.letter_gap};
+  } else if constexpr (kernel == binary_runs) {
+    return RunTimeBinaryDigits{};
+  } else if constexpr (kernel == decimal_runs) {
+    return RunTimeDecimalDigits{};
+  } else if constexpr (kernel == hex_runs) {
+    return run_time_hex_digits(layout.letter_gap);
   } else {
     return AnyBaseDigits{reciprocals[layout.base], layout.letter_gap};
   }
@@ -71,6 +162,7 @@ BITSPLIT_ALWAYS_INLINE inline auto writing_family(const Layout& layout) noexcept
 
 template <std::uint8_t family>
 BITSPLIT_ALWAYS_INLINE inline auto reading_family(const Layout& layout) noexcept {
+  static_assert(family < family_count);
   if constexpr (family == binary_family) {
     return BinaryChars{};
   } else if constexpr (family == octal_family) {
@@ -84,9 +176,9 @@ BITSPLIT_ALWAYS_INLINE inline auto reading_family(const Layout& layout) noexcept
   }
 }
 
-template <std::uint8_t family, typename Magnitude, typename Ending>
+template <std::uint8_t kernel, typename Magnitude, typename Ending>
 BITSPLIT_NOINLINE char* write_plain(const Layout& layout, Magnitude value, char* buffer) noexcept {
-  return convert_here<false>(writing_family<family>(layout), value, buffer, layout.count, Ending{});
+  return convert_here<false>(writing_family<kernel>(layout), value, buffer, layout.count, Ending{});
 }
 
 template <std::uint8_t family, typename Magnitude, typename Ending>
@@ -121,41 +213,46 @@ template <typename Magnitude>
 using ReadKernel = ReadOutcome<Magnitude> (*)(const Layout&, const char*, std::size_t,
                                               Magnitude) noexcept;
 
-// The kernels of each family, by its place: one table for each way of
-// writing or reading, so that a program takes only the kernels of the ways
-// it calls.
-template <bool grouped, typename Magnitude, typename Ending>
+// The kernels by their place: one table for each way of writing or
+// reading, so that a program takes only the kernels of the ways it calls.
+// The places past the families hold their family's kernels but in writing
+// without groups, where only a prepared format takes the kernels of runs:
+// the function forms' table stops at the families, so that a program that
+// calls only them carries none.
+template <bool grouped, typename Magnitude, typename Ending, std::size_t places = family_count>
 inline constexpr auto write_kernels = [
-]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
+]<std::uint8_t... kernel>(std::integer_sequence<std::uint8_t, kernel...>) {
   if constexpr (grouped) {
-    return std::array<WriteKernel<Magnitude>, family_count>{
-        write_grouped<family, Magnitude, Ending>...};
+    return std::array<WriteKernel<Magnitude>, places>{
+        write_grouped<families_of_kernels[kernel], Magnitude, Ending>...};
   } else {
-    return std::array<WriteKernel<Magnitude>, family_count>{
-        write_plain<family, Magnitude, Ending>...};
+    return std::array<WriteKernel<Magnitude>, places>{write_plain<kernel, Magnitude, Ending>...};
   }
 }
-(std::make_integer_sequence<std::uint8_t, family_count>{});
+(std::make_integer_sequence<std::uint8_t, places>{});
 
 template <bool grouped, typename Magnitude>
 inline constexpr auto read_kernels = [
-]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
+]<std::uint8_t... kernel>(std::integer_sequence<std::uint8_t, kernel...>) {
   if constexpr (grouped) {
-    return std::array<ReadKernel<Magnitude>, family_count>{read_grouped<family, Magnitude>...};
+    return std::array<ReadKernel<Magnitude>, kernel_count>{
+        read_grouped<families_of_kernels[kernel], Magnitude>...};
   } else {
-    return std::array<ReadKernel<Magnitude>, family_count>{read_plain<family, Magnitude>...};
+    return std::array<ReadKernel<Magnitude>, kernel_count>{
+        read_plain<families_of_kernels[kernel], Magnitude>...};
   }
 }
-(std::make_integer_sequence<std::uint8_t, family_count>{});
+(std::make_integer_sequence<std::uint8_t, kernel_count>{});
 
 // Writes `value` as `layout` says, through its kernel: one indirect call,
-// or a direct one where the compiler knows the family.
-template <typename Magnitude, typename Ending>
+// or a direct one where the compiler knows the family. `places`: those of
+// the table without groups, kernel_count for a prepared format.
+template <std::size_t places = family_count, typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* write_by_kernel(const Layout& layout, Magnitude value,
                                                     char* buffer, Ending /*ending*/) noexcept {
   return layout.group == 0
-             ? write_kernels<false, Magnitude, Ending>[layout.family](layout, value, buffer)
-             : write_kernels<true, Magnitude, Ending>[layout.family](layout, value, buffer);
+             ? write_kernels<false, Magnitude, Ending, places>[layout.kernel](layout, value, buffer)
+             : write_kernels<true, Magnitude, Ending>[layout.kernel](layout, value, buffer);
 }
 
 template <typename Magnitude>
@@ -164,8 +261,8 @@ BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_by_kernel(const Layout
                                                                     std::size_t size,
                                                                     Magnitude largest) noexcept {
   return layout.group == 0
-             ? read_kernels<false, Magnitude>[layout.family](layout, text, size, largest)
-             : read_kernels<true, Magnitude>[layout.family](layout, text, size, largest);
+             ? read_kernels<false, Magnitude>[layout.kernel](layout, text, size, largest)
+             : read_kernels<true, Magnitude>[layout.kernel](layout, text, size, largest);
 }
 
 // The conversions of the function forms. At compile time, and everywhere
@@ -185,7 +282,7 @@ BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, st
                                   .size = count,
                                   .base = static_cast<std::uint8_t>(base),
                                   .letter_gap = static_cast<std::uint8_t>(letter_gap),
-                                  .family = family_of(base)},
+                                  .kernel = family_of(base)},
                            value, buffer, ending);
   }
 #endif
@@ -211,7 +308,7 @@ BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* bu
                                   .base = static_cast<std::uint8_t>(base),
                                   .letter_gap = static_cast<std::uint8_t>(letter_gap),
                                   .separator = separator,
-                                  .family = family_of(base)},
+                                  .kernel = family_of(base)},
                            value, buffer, ending);
   }
 #endif
@@ -237,7 +334,7 @@ BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_digits(
                                  .group = group,
                                  .base = static_cast<std::uint8_t>(base),
                                  .separator = separator,
-                                 .family = family_of(base)},
+                                 .kernel = family_of(base)},
                           text, size, largest);
   }
 #endif
