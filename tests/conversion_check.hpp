@@ -533,14 +533,13 @@ constexpr Fault check_unterminated(T value, const digit_format& format, const Ou
   return fault;
 }
 
-// Every form of a format prepared once, which must exist exactly when the
-// function forms take the format: its writes into `room` and into [first,
-// first + text_size(format)), as check_conversion and to_fixed_chars's
-// check make them, and its read of a value that fits, from `read_room`.
-// (check_reading reads every other text prepared too.)
+// The writing forms of a format prepared once, which must exist exactly
+// when the function forms take the format: into `room`, as check_conversion
+// writes, and into [first, first + text_size(format)), as to_fixed_chars's
+// check does. check_reading reads every text prepared too.
 template <typename T>
 constexpr Fault check_prepared(T value, const digit_format& format, const Outcome& expected,
-                               char* room, char* read_room, char* first) {
+                               char* room, char* first) {
   const auto prepared = bitsplit::prepare<T>(format);
   if (prepared.has_value() == is_refused(format)) {
     return fault(prepared ? "prepared a refused format" : "refused to prepare a format", value,
@@ -549,18 +548,14 @@ constexpr Fault check_prepared(T value, const digit_format& format, const Outcom
   if (!prepared) {
     return {};
   }
-  if (prepared->size() != static_cast<std::size_t>(text_size(format))) {
+  const std::int32_t size = text_size(format);
+  if (prepared->size() != static_cast<std::size_t>(size)) {
     return fault("a prepared format has a wrong size", value, format);
   }
-  const auto write = [&](T written, char* into, const digit_format& /*format*/) {
-    return prepared->write(written, into);
-  };
-  const auto read = [&](std::string_view text, T& read_value) {
-    return prepared->read(text, read_value);
-  };
-  if (const Fault fault = check_conversion(value, format, expected, room, write, read_room,
-                                           ReadBack::values_that_fit, read)) {
-    return fault;
+  std::fill_n(room, size + 1, sentinel);
+  if (prepared->write(value, room) != (expected.returns_buffer ? room : nullptr) ||
+      !same_bytes(room, expected.bytes.data(), size + 1)) {
+    return fault("a prepared format wrote differently", value, format);
   }
   return check_unterminated_form(
       value, format, expected, first, unterminated_error(value, format, expected),
@@ -586,8 +581,14 @@ constexpr Fault check_against_oracle(T value, const digit_format& format) {
   if (!fault && !std::is_constant_evaluated()) {
     fault = check_unterminated(value, format, expected, room + 1);
   }
-  if (!fault && !std::is_constant_evaluated()) {
-    fault = check_prepared(value, format, expected, room, read_room, room + 1);
+  // Prepared formats share their code among the types of a magnitude, all
+  // but the largest value, which check_reading reads prepared for every
+  // type: the narrow types and long, which the sanitizers' build took a
+  // quarter longer to compile, write through them in the sampled run.
+  if constexpr (sizeof(T) >= 4 && !std::is_same_v<T, long> && !std::is_same_v<T, unsigned long>) {
+    if (!fault && !std::is_constant_evaluated()) {
+      fault = check_prepared(value, format, expected, room, room + 1);
+    }
   }
   delete[] read_room;
   delete[] room;

@@ -177,8 +177,8 @@ constexpr Fault known_answer_fault(const std::array<Case<T>, size>& cases) {
             value, format, expected, room.data() + room.size() - text_size)) {
       return fault;
     }
-    if (const Fault fault = bitsplit_test::check_prepared(
-            value, format, expected, room.data(), nullptr, room.data() + room.size() - text_size)) {
+    if (const Fault fault = bitsplit_test::check_prepared(value, format, expected, room.data(),
+                                                          room.data() + room.size() - text_size)) {
       return fault;
     }
   }

@@ -130,7 +130,7 @@ Fault check_every_form(const GuardedPage& page, T value, const bitsplit::digit_f
     }
     if (!fault && prepared) {
       fault = bitsplit_test::check_prepared(value, format, expected, page.room(size),
-                                            page.text_room(size), page.text_room(size));
+                                            page.text_room(size));
     }
   }
   return fault;
