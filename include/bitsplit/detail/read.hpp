@@ -174,9 +174,22 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
   std::uint32_t whole = words;
   std::size_t place = 0;
   if (leading != 8) {
-    add_word(fill | load_run(text, size, 0, leading) << (8 * (8 - leading)));
+    const std::uint64_t first = fill | load_run(text, size, 0, leading) << (8 * (8 - leading));
     whole -= 1;
     place = leading;
+    // A short leading word that would leave one word over after the runs
+    // joins the next in a run: one step instead of two of each kind.
+    if constexpr (requires { family.run_after(first, text); }) {
+      if (whole % Family::run_words == 1) {
+        add_run(family.run_after(first, text + place));
+        whole -= 1;
+        place += 8;
+      } else {
+        add_word(first);
+      }
+    } else {
+      add_word(first);
+    }
   }
   BITSPLIT_UNROLL_WORDS
   for (std::uint32_t index = 0; index < 16; ++index) {

@@ -48,6 +48,12 @@ BITSPLIT_ALWAYS_INLINE inline __m128i load_eight(const char* chars) noexcept {
 }
 // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
 
+// The eight characters of `first` (as a little-endian load gives them), then
+// the eight at `next`.
+BITSPLIT_ALWAYS_INLINE inline __m128i join_eight(std::uint64_t first, const char* next) noexcept {
+  return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(first)), load_eight(next));
+}
+
 // A mask with the top bit of each byte of `chars` whose value less `low` is
 // above `span` (unsigned, so that bytes below `low` are too).
 BITSPLIT_ALWAYS_INLINE inline int outside_lanes(__m128i chars, char low, char span) noexcept {
@@ -108,7 +114,17 @@ struct HexVectorChars : HexChars {
   }
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
-    const __m128i text = load_sixteen(chars);
+    return run_of(load_sixteen(chars));
+  }
+
+  // A run whose first word is already in a register: a short leading word
+  // behind its '0' fill.
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
+                                                                   const char* next) noexcept {
+    return run_of(join_eight(first, next));
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_of(__m128i text) noexcept {
     const std::uint64_t value =
         byte_swapped(static_cast<std::uint64_t>(_mm_cvtsi128_si64(packed_digits(text))));
     return {static_cast<std::uint64_t>(lane_misfits(text)), {value >> 32U, value & 0xffffffffU}};
@@ -145,7 +161,15 @@ struct SmallBaseVectorChars : SmallBaseChars<known_base> {
   }
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
-    const __m128i text = load_sixteen(chars);
+    return run_of(load_sixteen(chars));
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
+                                                                   const char* next) noexcept {
+    return run_of(join_eight(first, next));
+  }
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_of(__m128i text) noexcept {
     const auto value = static_cast<std::uint64_t>(_mm_cvtsi128_si64(eights(text)));
     return {static_cast<std::uint64_t>(outside_lanes(text, '0', known_base - 1)),
             {value & 0xffffffffU, value >> 32U}};
