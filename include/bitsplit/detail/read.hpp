@@ -7,6 +7,7 @@
 // format is read again by the plain code, which finds the first character
 // at fault.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <system_error>
@@ -155,6 +156,17 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> finish_scan(Scan<Magnitude> scan,
   return scan;
 }
 
+// Adds what a run of `Family` found: its misfits, and its pieces' values.
+template <typename Family, std::uint32_t pieces, typename AddValue>
+BITSPLIT_ALWAYS_INLINE inline void add_run_of(const CharRun<pieces>& run, const AddValue& add_value,
+                                              std::uint64_t& misfits) noexcept {
+  misfits |= run.misfits;
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t piece = 0; piece < pieces; ++piece) {
+    add_value(run.value[piece], Family::piece_factor);
+  }
+}
+
 // The `words` words of a text without groups, by a family that reads runs
 // of words: the leading word alone unless it is whole, then runs while they
 // last, then single words.
@@ -165,11 +177,7 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
                                                std::uint32_t words, std::uint32_t leading,
                                                std::uint64_t fill) noexcept {
   const auto add_run = [&](const auto& run) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-    misfits |= run.misfits;
-    BITSPLIT_UNROLL_WORDS
-    for (std::uint32_t piece = 0; piece < run.value.size(); ++piece) {
-      add_value(run.value[piece], Family::piece_factor);
-    }
+    add_run_of<Family>(run, add_value, misfits);
   };
   std::uint32_t whole = words;
   std::size_t place = 0;
@@ -269,6 +277,28 @@ BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family
   if constexpr (Known && CharRunFamily<Family>) {
     if (group == 0) {
       add_in_runs(family, add_word, add_value, scan.misfits, text, size, words, leading, fill);
+      return finish_scan<Known>(scan, bound, bound_wraps, largest);
+    }
+  }
+  if constexpr (Known && requires { family.run_after(fill, fill); }) {
+    if (group != 0) {
+      // The words gathered from between the separators stay in registers,
+      // and are read two at a time, as a text without groups is.
+      std::array<std::uint64_t, 16> gathered{};
+      std::uint32_t have_words = 0;
+      add_grouped_words<Known>(
+          [&](std::uint64_t chars)
+              BITSPLIT_ALWAYS_INLINE_LAMBDA { gathered[have_words++] = chars; },
+          scan.misfits, text, size, count, group, separator, fill, 8 - leading);
+      BITSPLIT_UNROLL_WORDS
+      for (std::uint32_t index = 0; index < gathered.size(); index += 2) {
+        if (index + 1 < words) {
+          add_run_of<Family>(family.run_after(gathered[index], gathered[index + 1]), add_value,
+                             scan.misfits);
+        } else if (index < words) {
+          add_word(gathered[index]);
+        }
+      }
       return finish_scan<Known>(scan, bound, bound_wraps, largest);
     }
   }

@@ -49,9 +49,14 @@ BITSPLIT_ALWAYS_INLINE inline __m128i load_eight(const char* chars) noexcept {
 // NOLINTEND(cppcoreguidelines-pro-type-reinterpret-cast)
 
 // The eight characters of `first` (as a little-endian load gives them), then
-// the eight at `next`.
+// the eight at `next`, or those of `second`.
 BITSPLIT_ALWAYS_INLINE inline __m128i join_eight(std::uint64_t first, const char* next) noexcept {
   return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(first)), load_eight(next));
+}
+BITSPLIT_ALWAYS_INLINE inline __m128i join_eight(std::uint64_t first,
+                                                 std::uint64_t second) noexcept {
+  return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(first)),
+                            _mm_cvtsi64_si128(static_cast<long long>(second)));
 }
 
 // A mask with the top bit of each byte of `chars` whose value less `low` is
@@ -117,10 +122,12 @@ struct HexVectorChars : HexChars {
     return run_of(load_sixteen(chars));
   }
 
-  // A run whose first word is already in a register: a short leading word
-  // behind its '0' fill.
+  // A run whose first word is already in a register (a short leading word
+  // behind its '0' fill, or one gathered from between separators), then
+  // the eight characters at a pointer or in a word.
+  template <typename Next>
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
-                                                                   const char* next) noexcept {
+                                                                   Next next) noexcept {
     return run_of(join_eight(first, next));
   }
 
@@ -164,8 +171,9 @@ struct SmallBaseVectorChars : SmallBaseChars<known_base> {
     return run_of(load_sixteen(chars));
   }
 
+  template <typename Next>
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
-                                                                   const char* next) noexcept {
+                                                                   Next next) noexcept {
     return run_of(join_eight(first, next));
   }
 
