@@ -416,7 +416,16 @@ struct ReadAnswer {
   bitsplit_test::Reading expected;
 };
 constexpr auto invalid = std::errc::invalid_argument;
-constexpr std::array<ReadAnswer, 16> read_answers = {
+// 130 base-2 digits in groups of 10, a 1 first: past what any value holds.
+constexpr auto one_too_far = [] {
+  std::array<char, 130 + 12> text{};
+  for (std::size_t index = 0; index < text.size(); ++index) {
+    text[index] = index % 11 == 10 ? '_' : '0';
+  }
+  text[0] = '1';
+  return text;
+}();
+constexpr std::array<ReadAnswer, 17> read_answers = {
     ReadAnswer{"", {0, 10}, {0, {}, 0}},
     ReadAnswer{"", {-3, 10, lower, 2}, {0, {}, 0}},
     ReadAnswer{"0", {0, 10}, {0, invalid}},
@@ -433,6 +442,9 @@ constexpr std::array<ReadAnswer, 16> read_answers = {
     ReadAnswer{"00a05", {4, 10, lower, 2, 'a'}, {5, {}, 5}},
     ReadAnswer{"00:1A:2B", {6, 16, upper, 2, ':'}, {8, {}, 0x1a2b}},
     ReadAnswer{"00:1A:2", {6, 16, upper, 2, ':'}, {7, invalid}},
+    ReadAnswer{std::string_view(one_too_far.data(), one_too_far.size()),
+               {130, 2, lower, 10},
+               {one_too_far.size(), std::errc::result_out_of_range}},
 };
 
 constexpr Fault reading_fault() {

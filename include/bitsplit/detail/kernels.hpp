@@ -15,6 +15,7 @@
 
 #include "bitsplit/detail/compiler.hpp"
 #include "bitsplit/detail/convert.hpp"
+#include "bitsplit/detail/gather.hpp"
 #include "bitsplit/detail/grouped.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/read.hpp"
@@ -203,8 +204,8 @@ template <std::uint8_t family, typename Magnitude>
 BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped(const Layout& layout, const char* text,
                                                       std::size_t size,
                                                       Magnitude largest) noexcept {
-  return read_here<false>(reading_family<family>(layout), text, size, layout.count, layout.group,
-                          layout.separator, largest);
+  return read_gathered(reading_family<family>(layout), text, size, layout.count, layout.group,
+                       layout.separator, largest);
 }
 
 template <typename Magnitude>
