@@ -112,7 +112,8 @@ class prepared_format {
 #ifndef BITSPLIT_PORTABLE
     if (!std::is_constant_evaluated()) {
       const auto outcome =
-          detail::read_by_kernel(layout_, text.data(), text.size(), detail::largest_magnitude<T>);
+          detail::prepared_read_kernels<detail::magnitude_t<T>>[layout_.read_kernel](
+              layout_, text.data(), text.size(), detail::largest_magnitude<T>);
       if (outcome.error == std::errc{}) {
         value = static_cast<T>(outcome.value);
       }
@@ -150,7 +151,10 @@ template <digit_integer T>
       .kernel = format.group == 0
                     ? detail::plain_writing_kernel(static_cast<std::uint32_t>(format.base),
                                                    detail::count_of(format.width))
-                    : detail::family_of(static_cast<std::uint32_t>(format.base))});
+                    : detail::family_of(static_cast<std::uint32_t>(format.base)),
+      .read_kernel = detail::prepared_read_kernel(detail::count_of(format.width),
+                                                  static_cast<std::uint32_t>(format.base),
+                                                  static_cast<std::uint32_t>(format.group))});
 }
 
 }  // namespace bitsplit

@@ -7,6 +7,7 @@
 // same way, from tables. A function form picks its kernel on each call; a
 // prepared format picks it once. Either way a call is one out-of-line call.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -25,7 +26,7 @@
 
 namespace bitsplit::detail {
 
-// A usable format in the kernels' terms: 16 bytes.
+// A usable format in the kernels' terms: 20 bytes.
 struct Layout {
   std::uint32_t count = 0;  // Digits.
   std::uint32_t size = 0;   // Characters: the digits and the separators.
@@ -33,7 +34,8 @@ struct Layout {
   std::uint8_t base = 10;
   std::uint8_t letter_gap = lower_letter_gap;
   char separator = '_';
-  std::uint8_t kernel = 0;  // The kernels' place in their tables.
+  std::uint8_t kernel = 0;       // The kernels' place in their tables.
+  std::uint8_t read_kernel = 0;  // A prepared format's place in prepared_read_kernels.
 };
 
 // The families with word kernels of their own, and any other base; then
@@ -208,6 +210,34 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped(const Layout& layout, cons
                        layout.separator, largest);
 }
 
+// A prepared format without groups whose count fills 1 to counted_words
+// words reads with a kernel for its family and its count's words, which
+// the compiler then unrolls as for a known format, the leading word's
+// length alone left to run time.
+inline constexpr std::uint32_t counted_words = 4;
+
+template <std::uint8_t family>
+BITSPLIT_ALWAYS_INLINE inline auto counted_reading_family() noexcept {
+  static_assert(family < any_base_family);
+  if constexpr (family == binary_family) {
+    return BinaryKnownChars{};
+  } else if constexpr (family == octal_family) {
+    return SmallBaseKnownChars<8>{};
+  } else if constexpr (family == decimal_family) {
+    return SmallBaseKnownChars<10>{};
+  } else {
+    return HexKnownChars{};
+  }
+}
+
+template <std::uint8_t place, typename Magnitude>
+BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_counted(const Layout& layout, const char* text,
+                                                      std::size_t size,
+                                                      Magnitude largest) noexcept {
+  return read_here<true, place % counted_words + 1>(counted_reading_family<place / counted_words>(),
+                                                    text, size, layout.count, 0, '_', largest);
+}
+
 template <typename Magnitude>
 using WriteKernel = char* (*)(const Layout&, Magnitude, char*) noexcept;
 template <typename Magnitude>
@@ -244,6 +274,62 @@ inline constexpr auto read_kernels = [
   }
 }
 (std::make_integer_sequence<std::uint8_t, kernel_count>{});
+
+// A prepared format's reading kernels: those by family and count's words,
+// then the families' for other counts, then the families' for groups.
+inline constexpr std::size_t counted_kernels = family_count * counted_words;
+
+// The most words that a Magnitude's value fills in the family's base, up
+// to counted_words: a count of more words has only '0' to add, and takes
+// the family's kernel. Any other base keeps its family's: its own kernels
+// read a tenth faster, for twice the size of the others.
+template <typename Magnitude>
+inline constexpr auto counted_words_of = [] {
+  std::array<std::uint32_t, family_count> words{};
+  const std::array<std::uint32_t, family_count - 1> bases = {2, 8, 10, 16};
+  for (std::size_t family = 0; family < bases.size(); ++family) {
+    std::uint32_t digits = 0;
+    for (Magnitude left = ~Magnitude{0}; left != 0; left /= bases[family]) {
+      ++digits;
+    }
+    words[family] = std::min((digits + 7) / 8, counted_words);
+  }
+  return words;
+}();
+
+template <typename Magnitude>
+inline constexpr auto prepared_read_kernels = [
+]<std::uint8_t... place>(std::integer_sequence<std::uint8_t, place...>) {
+  constexpr auto kernel_at = []<std::uint8_t at>() {
+    if constexpr (at < counted_kernels) {
+      if constexpr (at % counted_words < counted_words_of<Magnitude>[at / counted_words]) {
+        return read_counted<at, Magnitude>;
+      } else {
+        return read_plain<at / counted_words, Magnitude>;
+      }
+    } else if constexpr (at < counted_kernels + family_count) {
+      return read_plain<at - counted_kernels, Magnitude>;
+    } else {
+      return read_grouped<at - counted_kernels - family_count, Magnitude>;
+    }
+  };
+  return std::array<ReadKernel<Magnitude>, counted_kernels + 2 * family_count>{
+      kernel_at.template operator()<place>()...};
+}
+(std::make_integer_sequence<std::uint8_t, counted_kernels + 2 * family_count>{});
+
+// The place in prepared_read_kernels of a usable format's kernel.
+constexpr std::uint8_t prepared_read_kernel(std::uint32_t count, std::uint32_t base,
+                                            std::uint32_t group) noexcept {
+  const std::uint32_t family = family_of(base);
+  if (group != 0) {
+    return static_cast<std::uint8_t>(counted_kernels + family_count + family);
+  }
+  if (count == 0 || count > 8 * counted_words) {
+    return static_cast<std::uint8_t>(counted_kernels + family);
+  }
+  return static_cast<std::uint8_t>(family * counted_words + (count + 7) / 8 - 1);
+}
 
 // Writes `value` as `layout` says, through its kernel: one indirect call,
 // or a direct one where the compiler knows the family. `places`: those of

@@ -229,14 +229,17 @@ BITSPLIT_ALWAYS_INLINE inline void add_in_runs(const Family& family, const AddWo
 // Where the compiler knows the format (`Known`), it also knows the largest
 // value each step can reach (`bound`), and so which steps can wrap or pass
 // `largest`: only those are checked, and for most widths none is.
-template <bool Known, typename Family, typename Magnitude>
+//
+// `known_words`, where not 0, is the count's words, which the compiler then
+// knows though the count itself it may not.
+template <bool Known, std::uint32_t known_words = 0, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline Scan<Magnitude> scan_in_words(const Family& family, const char* text,
                                                             std::size_t size, std::uint32_t count,
                                                             std::uint32_t group, char separator,
                                                             Magnitude largest) noexcept {
   using Number = Accumulator<Magnitude>;
   Scan<Magnitude> scan;
-  const std::uint32_t words = (count + 7) / 8;
+  const std::uint32_t words = known_words != 0 ? known_words : (count + 7) / 8;
   const std::uint32_t leading = count - 8 * (words - 1);  // 1 to 8
   // The largest value of each step: a leading word short of eight digits
   // stays below base^leading, which keeps a value whose digits cannot pass
@@ -332,7 +335,7 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> find_misfit(const char* text, std::size
   return read_digits_portably(text, size, count, base, group, separator, largest);
 }
 
-template <bool Known, typename Family, typename Magnitude>
+template <bool Known, std::uint32_t known_words = 0, typename Family, typename Magnitude>
 BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& family,
                                                                const char* text, std::size_t size,
                                                                std::uint32_t count,
@@ -343,7 +346,7 @@ BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_here(const Family& fam
   }
   if (size == grouped_size(count, group) && count != 0) {
     const Scan<Magnitude> scan =
-        scan_in_words<Known>(family, text, size, count, group, separator, largest);
+        scan_in_words<Known, known_words>(family, text, size, count, group, separator, largest);
     if (scan.misfits == 0) {
       if (scan.too_large) {
         return {size, std::errc::result_out_of_range};
