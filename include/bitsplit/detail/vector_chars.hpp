@@ -59,6 +59,24 @@ BITSPLIT_ALWAYS_INLINE inline __m128i join_eight(std::uint64_t first,
                             _mm_cvtsi64_si128(static_cast<long long>(second)));
 }
 
+// The runs of sixteen characters of a family that reads them from a
+// register by `Family::run_of`: loaded from the text, or a word already in
+// a register (a short leading word behind its '0' fill, or one gathered
+// from between separators) and the eight characters at a pointer or in a
+// word.
+template <typename Family>
+struct SixteenCharRuns {
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
+    return Family::run_of(load_sixteen(chars));
+  }
+
+  template <typename Next>
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
+                                                                   Next next) noexcept {
+    return Family::run_of(join_eight(first, next));
+  }
+};
+
 // A mask with the top bit of each byte of `chars` whose value less `low` is
 // above `span` (unsigned, so that bytes below `low` are too).
 BITSPLIT_ALWAYS_INLINE inline int outside_lanes(__m128i chars, char low, char span) noexcept {
@@ -96,7 +114,7 @@ struct BinaryVectorChars : BinaryChars {
 
 // '0' to '9' and 'a' to 'f' in either case, sixteen a step, and a single
 // word of eight in the low half of a register.
-struct HexVectorChars : HexChars {
+struct HexVectorChars : HexChars, SixteenCharRuns<HexVectorChars> {
   static constexpr std::uint32_t run_words = 2;
   static constexpr std::uint64_t piece_factor = word_factor;
 
@@ -118,19 +136,6 @@ struct HexVectorChars : HexChars {
     return _mm_packus_epi16(pairs, pairs);
   }
 
-  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
-    return run_of(load_sixteen(chars));
-  }
-
-  // A run whose first word is already in a register (a short leading word
-  // behind its '0' fill, or one gathered from between separators), then
-  // the eight characters at a pointer or in a word.
-  template <typename Next>
-  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
-                                                                   Next next) noexcept {
-    return run_of(join_eight(first, next));
-  }
-
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_of(__m128i text) noexcept {
     const std::uint64_t value =
         byte_swapped(static_cast<std::uint64_t>(_mm_cvtsi128_si64(packed_digits(text))));
@@ -150,7 +155,8 @@ struct HexVectorChars : HexChars {
 // fours, packed to 16 bits, in 32-bit lanes again by multiply-adds. Every
 // factor and sum stays below 2^15, the most a signed 16-bit lane holds.
 template <std::uint32_t known_base>
-struct SmallBaseVectorChars : SmallBaseChars<known_base> {
+struct SmallBaseVectorChars : SmallBaseChars<known_base>,
+                              SixteenCharRuns<SmallBaseVectorChars<known_base>> {
   static constexpr std::uint32_t run_words = 2;
   static constexpr std::uint64_t piece_factor = eighth_power(known_base);
 
@@ -165,16 +171,6 @@ struct SmallBaseVectorChars : SmallBaseChars<known_base> {
     const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32((base * base) | 0x10000));
     return _mm_madd_epi16(_mm_packs_epi32(fours, fours),
                           _mm_set1_epi32((base * base * base * base) | 0x10000));
-  }
-
-  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run(const char* chars) noexcept {
-    return run_of(load_sixteen(chars));
-  }
-
-  template <typename Next>
-  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_after(std::uint64_t first,
-                                                                   Next next) noexcept {
-    return run_of(join_eight(first, next));
   }
 
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static CharRun<2> run_of(__m128i text) noexcept {
