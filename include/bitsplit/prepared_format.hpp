@@ -68,8 +68,9 @@ class prepared_format {
     }
 #ifndef BITSPLIT_PORTABLE
     if (!std::is_constant_evaluated()) {
-      return detail::write_by_kernel<detail::kernel_count>(layout_, detail::magnitude_of(value),
-                                                           buffer.data(), detail::Terminated{});
+      return detail::prepared_write_kernels<detail::magnitude_t<T>,
+                                            detail::Terminated>[layout_.write_kernel](
+          layout_, detail::magnitude_of(value), buffer.data());
     }
 #endif
     return to_fixed_digits(value, buffer, format());
@@ -97,8 +98,9 @@ class prepared_format {
     }
 #ifndef BITSPLIT_PORTABLE
     if (!std::is_constant_evaluated()) {
-      char* const end = detail::write_by_kernel<detail::kernel_count>(
-          layout_, detail::magnitude_of(value), first, detail::Unterminated{});
+      char* const end = detail::prepared_write_kernels<detail::magnitude_t<T>,
+                                                       detail::Unterminated>[layout_.write_kernel](
+          layout_, detail::magnitude_of(value), first);
       return end != nullptr ? std::to_chars_result{end, std::errc{}}
                             : std::to_chars_result{last, std::errc::value_too_large};
     }
@@ -148,13 +150,12 @@ template <digit_integer T>
       .base = static_cast<std::uint8_t>(format.base),
       .letter_gap = static_cast<std::uint8_t>(detail::letter_gap_of(format)),
       .separator = format.separator,
-      .kernel = format.group == 0
-                    ? detail::plain_writing_kernel(static_cast<std::uint32_t>(format.base),
-                                                   detail::count_of(format.width))
-                    : detail::family_of(static_cast<std::uint32_t>(format.base)),
       .read_kernel = detail::prepared_read_kernel(detail::count_of(format.width),
                                                   static_cast<std::uint32_t>(format.base),
-                                                  static_cast<std::uint32_t>(format.group))});
+                                                  static_cast<std::uint32_t>(format.group)),
+      .write_kernel = detail::prepared_write_kernel<detail::magnitude_t<T>>(
+          detail::count_of(format.width), static_cast<std::uint32_t>(format.base),
+          static_cast<std::uint32_t>(format.group))});
 }
 
 }  // namespace bitsplit

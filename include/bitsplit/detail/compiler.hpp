@@ -21,6 +21,19 @@
 #define BITSPLIT_IS_KNOWN(expression) false
 #endif
 
+// Tells the compiler that `condition` holds, so that it may fold what
+// follows from it; nothing where it cannot be told.
+#if BITSPLIT_HAS_BUILTIN(__builtin_unreachable)
+#define BITSPLIT_ASSUME(condition) \
+  do {                             \
+    if (!(condition)) {            \
+      __builtin_unreachable();     \
+    }                              \
+  } while (false)
+#else
+#define BITSPLIT_ASSUME(condition) static_cast<void>(0)
+#endif
+
 // Inlined whatever the compiler's heuristics say, so that a known format's
 // code folds into its caller. Only where the compiler optimises: without,
 // nothing folds, and forced inlining would only repeat every helper's code

@@ -127,6 +127,38 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
   }
 }
 
+// The same for a count whose words, `words`, the compiler knows, though not
+// the count: the whole words, then the leading word's 1 to 8 digits as a
+// whole word or in the pieces that follow the whole words.
+template <std::uint32_t words, typename Family, typename Magnitude>
+BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_by_words(const Family& family, Magnitude value,
+                                                             char* buffer,
+                                                             std::uint32_t count) noexcept {
+  Magnitude rest = value;
+  std::uint32_t done = 0;
+  constexpr std::uint32_t whole_words = words - 1;
+  if constexpr (RunFamily<Family, Magnitude>) {
+    BITSPLIT_UNROLL_WORDS
+    for (std::uint32_t run = 0; run < whole_words / Family::run_words; ++run) {
+      store_next_run(family, rest, buffer, done);
+    }
+  }
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < whole_words; ++index) {
+    if (done < 8 * whole_words) {
+      store_next_word(family, rest, buffer, done);
+    }
+  }
+  const std::uint32_t left = count - done;
+  const DigitStep<Magnitude> step = family.step(rest, left);
+  if (left == 8) {
+    store_low_byte_first(buffer + done, step.word);
+    return step.rest == 0;
+  }
+  store_last_pieces(buffer + done, left, step.word);
+  return step.rest == 0 && (step.word >> (8 * left)) == (zero_chars >> (8 * left));
+}
+
 template <bool Known, typename Family, typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* convert_here(const Family& family, Magnitude value,
                                                  char* buffer, std::uint32_t count,

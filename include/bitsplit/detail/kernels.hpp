@@ -34,8 +34,9 @@ struct Layout {
   std::uint8_t base = 10;
   std::uint8_t letter_gap = lower_letter_gap;
   char separator = '_';
-  std::uint8_t kernel = 0;       // The kernels' place in their tables.
-  std::uint8_t read_kernel = 0;  // A prepared format's place in prepared_read_kernels.
+  std::uint8_t kernel = 0;        // A function form's: the family's place in its tables.
+  std::uint8_t read_kernel = 0;   // A prepared format's: its place in prepared_read_kernels,
+  std::uint8_t write_kernel = 0;  // and in prepared_write_kernels.
 };
 
 // The families with word kernels of their own, and any other base; then
@@ -238,42 +239,68 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_counted(const Layout& layout, cons
                                                     text, size, layout.count, 0, '_', largest);
 }
 
+template <std::uint8_t family>
+BITSPLIT_ALWAYS_INLINE inline auto counted_writing_family(const Layout& layout) noexcept {
+  static_assert(family < any_base_family);
+  if constexpr (family == binary_family) {
+    return BinaryKnownDigits{};
+  } else if constexpr (family == octal_family) {
+    return OctalDigits{};
+  } else if constexpr (family == decimal_family) {
+    return DecimalKnownDigits{};
+  } else {
+    return HexKnownDigits{layout.letter_gap};
+  }
+}
+
+// Writing the same way: the count's words known, so that the reversal
+// loads each piece where the conversion stored it.
+template <std::uint8_t place, typename Magnitude, typename Ending>
+BITSPLIT_NOINLINE char* write_counted(const Layout& layout, Magnitude value,
+                                      char* buffer) noexcept {
+  constexpr std::uint32_t words = place % counted_words + 1;
+  const std::uint32_t leading = layout.count - 8 * (words - 1);
+  BITSPLIT_ASSUME(leading - 1 < 8);
+  const std::uint32_t count = 8 * (words - 1) + leading;
+  return write_low_digits_by_words<words>(counted_writing_family<place / counted_words>(layout),
+                                          value, buffer, count)
+             ? finish(buffer, count, Ending{})
+             : nullptr;
+}
+
 template <typename Magnitude>
 using WriteKernel = char* (*)(const Layout&, Magnitude, char*) noexcept;
 template <typename Magnitude>
 using ReadKernel = ReadOutcome<Magnitude> (*)(const Layout&, const char*, std::size_t,
                                               Magnitude) noexcept;
 
-// The kernels by their place: one table for each way of writing or
-// reading, so that a program takes only the kernels of the ways it calls.
-// The places past the families hold their family's kernels but in writing
-// without groups, where only a prepared format takes the kernels of runs:
-// the function forms' table stops at the families, so that a program that
-// calls only them carries none.
-template <bool grouped, typename Magnitude, typename Ending, std::size_t places = family_count>
+// The function forms' kernels by their family: one table for each way of
+// writing or reading, so that a program takes only the kernels of the ways
+// it calls. A prepared format has tables of its own (below), so that a
+// program that calls only the function forms carries none of its kernels.
+template <bool grouped, typename Magnitude, typename Ending>
 inline constexpr auto write_kernels = [
-]<std::uint8_t... kernel>(std::integer_sequence<std::uint8_t, kernel...>) {
+]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
   if constexpr (grouped) {
-    return std::array<WriteKernel<Magnitude>, places>{
-        write_grouped<families_of_kernels[kernel], Magnitude, Ending>...};
+    return std::array<WriteKernel<Magnitude>, family_count>{
+        write_grouped<family, Magnitude, Ending>...};
   } else {
-    return std::array<WriteKernel<Magnitude>, places>{write_plain<kernel, Magnitude, Ending>...};
+    return std::array<WriteKernel<Magnitude>, family_count>{
+        write_plain<family, Magnitude, Ending>...};
   }
 }
-(std::make_integer_sequence<std::uint8_t, places>{});
+(std::make_integer_sequence<std::uint8_t, family_count>{});
 
 template <bool grouped, typename Magnitude>
 inline constexpr auto read_kernels = [
-]<std::uint8_t... kernel>(std::integer_sequence<std::uint8_t, kernel...>) {
+]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
   if constexpr (grouped) {
-    return std::array<ReadKernel<Magnitude>, kernel_count>{
-        read_grouped<families_of_kernels[kernel], Magnitude>...};
+    return std::array<ReadKernel<Magnitude>, family_count>{read_grouped<family, Magnitude>...};
   } else {
-    return std::array<ReadKernel<Magnitude>, kernel_count>{
-        read_plain<families_of_kernels[kernel], Magnitude>...};
+    return std::array<ReadKernel<Magnitude>, family_count>{read_plain<family, Magnitude>...};
   }
 }
-(std::make_integer_sequence<std::uint8_t, kernel_count>{});
+(std::make_integer_sequence<std::uint8_t, family_count>{});
 
 // A prepared format's reading kernels: those by family and count's words,
 // then the families' for other counts, then the families' for groups.
@@ -320,6 +347,44 @@ inline constexpr auto prepared_read_kernels = [
 }
 (std::make_integer_sequence<std::uint8_t, counted_kernels + 2 * family_count>{});
 
+// A prepared format's writing kernels: those by family and count's words,
+// then the places of write_kernels without groups, then with groups.
+template <typename Magnitude, typename Ending>
+inline constexpr auto prepared_write_kernels = [
+]<std::uint8_t... place>(std::integer_sequence<std::uint8_t, place...>) {
+  constexpr auto kernel_at = []<std::uint8_t at>() {
+    if constexpr (at < counted_kernels) {
+      if constexpr (at % counted_words < counted_words_of<Magnitude>[at / counted_words]) {
+        return write_counted<at, Magnitude, Ending>;
+      } else {
+        return write_plain<at / counted_words, Magnitude, Ending>;
+      }
+    } else if constexpr (at < counted_kernels + kernel_count) {
+      return write_plain<at - counted_kernels, Magnitude, Ending>;
+    } else {
+      return write_grouped<families_of_kernels[at - counted_kernels - kernel_count], Magnitude,
+                           Ending>;
+    }
+  };
+  return std::array<WriteKernel<Magnitude>, counted_kernels + kernel_count + family_count>{
+      kernel_at.template operator()<place>()...};
+}
+(std::make_integer_sequence<std::uint8_t, counted_kernels + kernel_count + family_count>{});
+
+// The place in prepared_write_kernels of a usable format's kernel.
+template <typename Magnitude>
+constexpr std::uint8_t prepared_write_kernel(std::uint32_t count, std::uint32_t base,
+                                             std::uint32_t group) noexcept {
+  const std::uint32_t family = family_of(base);
+  if (group != 0) {
+    return static_cast<std::uint8_t>(counted_kernels + kernel_count + family);
+  }
+  if (count == 0 || family == any_base_family || count > 8 * counted_words_of<Magnitude>[family]) {
+    return static_cast<std::uint8_t>(counted_kernels + plain_writing_kernel(base, count));
+  }
+  return static_cast<std::uint8_t>(family * counted_words + (count + 7) / 8 - 1);
+}
+
 // The place in prepared_read_kernels of a usable format's kernel.
 constexpr std::uint8_t prepared_read_kernel(std::uint32_t count, std::uint32_t base,
                                             std::uint32_t group) noexcept {
@@ -333,14 +398,13 @@ constexpr std::uint8_t prepared_read_kernel(std::uint32_t count, std::uint32_t b
   return static_cast<std::uint8_t>(family * counted_words + (count + 7) / 8 - 1);
 }
 
-// Writes `value` as `layout` says, through its kernel: one indirect call,
-// or a direct one where the compiler knows the family. `places`: those of
-// the table without groups, kernel_count for a prepared format.
-template <std::size_t places = family_count, typename Magnitude, typename Ending>
+// Writes `value` as `layout` says, through its family's kernel: one
+// indirect call, or a direct one where the compiler knows the family.
+template <typename Magnitude, typename Ending>
 BITSPLIT_ALWAYS_INLINE inline char* write_by_kernel(const Layout& layout, Magnitude value,
                                                     char* buffer, Ending /*ending*/) noexcept {
   return layout.group == 0
-             ? write_kernels<false, Magnitude, Ending, places>[layout.kernel](layout, value, buffer)
+             ? write_kernels<false, Magnitude, Ending>[layout.kernel](layout, value, buffer)
              : write_kernels<true, Magnitude, Ending>[layout.kernel](layout, value, buffer);
 }
 

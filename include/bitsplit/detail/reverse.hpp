@@ -80,6 +80,55 @@ BITSPLIT_ALWAYS_INLINE inline void reverse_in_pieces(char* buffer, std::uint32_t
   }
 }
 
+// A run whose count of words, (length + 7) / 8, the compiler knows, though
+// not the length of its last: the whole words and the last word's pieces
+// of 4, 2 and 1 bytes (or a whole word) are loaded where the conversion
+// stored them, then stored byte-reversed at their mirrors. `length` is 1 to
+// longest_piecewise_run.
+BITSPLIT_ALWAYS_INLINE inline void reverse_in_known_words(char* buffer,
+                                                          std::uint32_t length) noexcept {
+  const std::uint32_t whole_words = (length + 7) / 8 - 1;
+  const std::uint32_t tail = length - 8 * whole_words;  // 1 to 8
+  std::array<std::uint64_t, longest_piecewise_run / 8> words{};
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < words.size(); ++index) {
+    if (index < whole_words) {
+      words[index] = load_word<std::uint64_t>(buffer + std::size_t{8} * index);
+    }
+  }
+  char* const last = buffer + std::size_t{8} * whole_words;
+  std::uint64_t tail_word = 0;
+  if (tail == 8) {
+    tail_word = load_low_byte_first<std::uint64_t>(last);
+  } else {
+    std::uint32_t done = 0;
+    if ((tail & 4U) != 0) {
+      tail_word = load_low_byte_first<std::uint32_t>(last);
+      done = 4;
+    }
+    if ((tail & 2U) != 0) {
+      tail_word |= std::uint64_t{load_low_byte_first<std::uint16_t>(last + done)} << (8 * done);
+      done += 2;
+    }
+    if ((tail & 1U) != 0) {
+      tail_word |= std::uint64_t{static_cast<unsigned char>(last[done])} << (8 * done);
+    }
+  }
+  BITSPLIT_UNROLL_WORDS
+  for (std::uint32_t index = 0; index < words.size(); ++index) {
+    if (index < whole_words) {
+      store_word(buffer + (length - 8 * index - 8), byte_swapped(words[index]));
+    }
+  }
+  // The last word's bytes, reversed, in its first `tail` bytes' pieces.
+  const std::uint64_t reversed = byte_swapped(tail_word) >> (8 * (8 - tail));
+  if (tail == 8) {
+    store_low_byte_first(buffer, reversed);
+  } else {
+    store_last_pieces(buffer, tail, reversed);
+  }
+}
+
 // Swaps the first and the last word of [first, last), each byte-reversed.
 // When the range is shorter than two words the two overlap, and both stores
 // put the same bytes there, so a range of one to two words comes out reversed.
@@ -109,13 +158,16 @@ inline void reverse_in_words(char* buffer, std::uint32_t length) noexcept {
 }
 
 // A length the compiler knows folds each piece's store, load and byte swap
-// into one store. For any other, swapping words from both ends branches
+// into one store; one whose words it knows loads each piece where it was
+// stored. For any other, swapping words from both ends branches
 // less, which costs more than the loads that straddle two of the
 // conversion's stores.
 BITSPLIT_ALWAYS_INLINE inline void reverse_at_run_time(char* buffer,
                                                        std::uint32_t length) noexcept {
   if (BITSPLIT_IS_KNOWN(length) && length <= longest_piecewise_run) {
     reverse_in_pieces(buffer, length);
+  } else if (BITSPLIT_IS_KNOWN((length + 7) / 8) && length - 1 < longest_piecewise_run) {
+    reverse_in_known_words(buffer, length);
   } else {
     reverse_in_words(buffer, length);
   }
