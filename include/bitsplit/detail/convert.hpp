@@ -74,6 +74,19 @@ BITSPLIT_ALWAYS_INLINE inline void store_next_run(const Family& family, Magnitud
   rest = run.rest;
 }
 
+// Whether a step's digits past the low `left` (below 8) are zeros, as they
+// must be for the value to fit. A family that makes only the digits asked
+// for says so (`makes_only_the_count`), and the check, which the compiler
+// cannot fold through its letters, goes.
+template <typename Family>
+BITSPLIT_ALWAYS_INLINE constexpr bool zeros_past(std::uint64_t word, std::uint32_t left) noexcept {
+  if constexpr (requires { Family::makes_only_the_count; }) {
+    return true;
+  } else {
+    return (word >> (8 * left)) == (zero_chars >> (8 * left));
+  }
+}
+
 // Stores the low `count` digits of `value`, least significant first, a word
 // at a time and then in front-aligned pieces, and returns whether that is
 // all of its digits. `Known`: the compiler knows `count`.
@@ -118,8 +131,7 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_in_words(const Family& famil
     const DigitStep<Magnitude> step = family.step(rest, left < 8 ? left : 8);
     if (left < 8) {
       store_last_pieces(buffer + done, left, step.word);
-      // The word's digits past the count must be zeros.
-      return step.rest == 0 && (step.word >> (8 * left)) == (zero_chars >> (8 * left));
+      return step.rest == 0 && zeros_past<Family>(step.word, left);
     }
     store_low_byte_first(buffer + done, step.word);
     rest = step.rest;
@@ -156,7 +168,7 @@ BITSPLIT_ALWAYS_INLINE inline bool write_low_digits_by_words(const Family& famil
     return step.rest == 0;
   }
   store_last_pieces(buffer + done, left, step.word);
-  return step.rest == 0 && (step.word >> (8 * left)) == (zero_chars >> (8 * left));
+  return step.rest == 0 && zeros_past<Family>(step.word, left);
 }
 
 template <bool Known, typename Family, typename Magnitude, typename Ending>

@@ -91,6 +91,9 @@ BITSPLIT_ALWAYS_INLINE constexpr std::uint64_t split_pairs(std::uint64_t pairs) 
 // made.
 template <std::uint32_t base>
 struct KnownBaseDigits {
+  // Below 8 digits, the bytes past the count are '0' (a 128-bit rest that
+  // takes the shared kernel leaves a rest, so the value fails anyway).
+  static constexpr bool makes_only_the_count = true;
   std::uint64_t letter_gap = lower_letter_gap;
 
   template <typename Magnitude>
