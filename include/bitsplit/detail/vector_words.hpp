@@ -15,6 +15,7 @@
 #include <concepts>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "bitsplit/detail/bits.hpp"
@@ -47,13 +48,15 @@ concept RunFamily = requires(const Family& family, Magnitude rest) {
 #ifdef BITSPLIT_HAS_VECTOR_WORDS
 
 // Puts the digit words of `digits`, 16 characters in printed order, at
-// `word` and the one after it.
+// `word` and the one after it. Taken from memory rather than from the
+// register's halves, so that g++ sees that the reversal puts the register
+// back as it was, and stores it whole instead of rebuilding it with four
+// shuffles.
 BITSPLIT_ALWAYS_INLINE inline void put_printed(__m128i digits, std::uint64_t* word) noexcept {
-  const auto first = static_cast<std::uint64_t>(_mm_cvtsi128_si64(digits));
-  const auto second =
-      static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(digits, digits)));
-  word[0] = byte_swapped(second);
-  word[1] = byte_swapped(first);
+  std::array<std::uint64_t, 2> halves{};
+  std::memcpy(halves.data(), &digits, sizeof digits);
+  word[0] = byte_swapped(halves[1]);
+  word[1] = byte_swapped(halves[0]);
 }
 
 // Base 2, 32 digits a step: each of the four low bytes copied to eight
