@@ -166,7 +166,7 @@ BITSPLIT_ALWAYS_INLINE inline bool write_lane_groups(Magnitude value, char* buff
   // both halves of a word, they fill both halves of the register in one
   // shuffle fewer, on the port that shuffles share.
   constexpr bool low_half_only = count * digit_bits <= 32;
-  std::uint64_t low = static_cast<std::uint64_t>(value);
+  auto low = static_cast<std::uint64_t>(value);
   if constexpr (low_half_only) {
     low = (low & 0xffffffffU) * 0x100000001U;
   }
