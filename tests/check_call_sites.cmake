@@ -8,6 +8,7 @@
 #   no jump into another function or through a table; and template_form.cpp
 #   at most 16 KB at -O0;
 # - run_time.cpp: at most 8 KB;
+# - both_ways.cpp, a run-time write and read: at most 40 KB at -O0;
 # - small_buffer.cpp: no warning at -O2 -Wall -Wextra -Wpedantic, in strict
 #   and in GNU mode (where the standard library counts __int128 as integral).
 
@@ -129,13 +130,18 @@ endif()
 
 compile_quietly(run_time.cpp run_time.o)
 loaded_size(run_time.o run_time_size)
+compile_quietly(both_ways.cpp both_ways_unoptimised.o -O0)
+loaded_size(both_ways_unoptimised.o both_ways_unoptimised_size)
+if(both_ways_unoptimised_size GREATER 40960)
+  message(FATAL_ERROR "both_ways.cpp takes ${both_ways_unoptimised_size} bytes at -O0, over 40960")
+endif()
 
 compile_quietly(small_buffer.cpp small_buffer.o)
 compile_quietly(small_buffer.cpp small_buffer_gnu.o -std=gnu++20)
 
 message(STATUS "code and read-only data: constant.o ${constant_size} bytes, run_time.o "
   "${run_time_size} bytes, template_form.o ${template_form_size} bytes (-O0: "
-  "${template_form_unoptimised_size})")
+  "${template_form_unoptimised_size}), both_ways.o at -O0 ${both_ways_unoptimised_size} bytes")
 if(constant_size GREATER 2048 OR run_time_size GREATER 8192)
   message(FATAL_ERROR "over 2048 or 8192 bytes")
 endif()

@@ -82,6 +82,16 @@
 
 namespace bitsplit::detail {
 
+// Whether BITSPLIT_IS_KNOWN can be true of a function's argument: only in an
+// optimised build, which inlines. Where it cannot, the code for a format the
+// compiler knows is left out with `if constexpr`, not merely never run, so
+// that an unoptimised build does not compile it at all.
+#if BITSPLIT_HAS_BUILTIN(__builtin_constant_p) && defined(__OPTIMIZE__)
+inline constexpr bool folds_known_formats = true;
+#else
+inline constexpr bool folds_known_formats = false;
+#endif
+
 // The 128-bit integers, where the compiler has them. Named once here, under
 // __extension__, so that a caller's -Wpedantic stays quiet; the standard
 // library's traits do not count them as integers in strict modes

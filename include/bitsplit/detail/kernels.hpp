@@ -428,8 +428,10 @@ BITSPLIT_ALWAYS_INLINE constexpr char* convert(Magnitude value, char* buffer, st
                                                Ending ending) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) && BITSPLIT_IS_KNOWN(count)) {
-      return convert_in_base(value, buffer, count, base, letter_gap, ending);
+    if constexpr (folds_known_formats) {
+      if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) && BITSPLIT_IS_KNOWN(count)) {
+        return convert_in_base(value, buffer, count, base, letter_gap, ending);
+      }
     }
     return write_by_kernel(Layout{.count = count,
                                   .size = count,
@@ -451,9 +453,12 @@ BITSPLIT_ALWAYS_INLINE constexpr char* convert_grouped(Magnitude value, char* bu
                                                        Ending ending) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) &&
-        BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
-      return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator, ending);
+    if constexpr (folds_known_formats) {
+      if (BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(letter_gap) &&
+          BITSPLIT_IS_KNOWN(group) && BITSPLIT_IS_KNOWN(separator)) {
+        return convert_grouped_here(value, buffer, count, base, letter_gap, group, separator,
+                                    ending);
+      }
     }
     return write_by_kernel(Layout{.count = count,
                                   .size = grouped_size(count, group),
@@ -477,11 +482,13 @@ BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_digits(
     std::uint32_t group, char separator, Magnitude largest) noexcept {
 #ifndef BITSPLIT_PORTABLE
   if (!std::is_constant_evaluated()) {
-    if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) &&
-        BITSPLIT_IS_KNOWN(separator)) {
-      return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
-        return read_here<true>(family, text, size, count, group, separator, largest);
-      });
+    if constexpr (folds_known_formats) {
+      if (BITSPLIT_IS_KNOWN(base) && BITSPLIT_IS_KNOWN(count) && BITSPLIT_IS_KNOWN(group) &&
+          BITSPLIT_IS_KNOWN(separator)) {
+        return visit_reading_family(base, [&](const auto& family) BITSPLIT_ALWAYS_INLINE_LAMBDA {
+          return read_here<true>(family, text, size, count, group, separator, largest);
+        });
+      }
     }
     return read_by_kernel(Layout{.count = count,
                                  .group = group,
