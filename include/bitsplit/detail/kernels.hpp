@@ -18,6 +18,7 @@
 #include "bitsplit/detail/convert.hpp"
 #include "bitsplit/detail/gather.hpp"
 #include "bitsplit/detail/grouped.hpp"
+#include "bitsplit/detail/known.hpp"
 #include "bitsplit/detail/portable.hpp"
 #include "bitsplit/detail/read.hpp"
 #include "bitsplit/detail/read_words.hpp"
@@ -217,40 +218,17 @@ BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_grouped(const Layout& layout, cons
 // length alone left to run time.
 inline constexpr std::uint32_t counted_words = 4;
 
-template <std::uint8_t family>
-BITSPLIT_ALWAYS_INLINE inline auto counted_reading_family() noexcept {
-  static_assert(family < any_base_family);
-  if constexpr (family == binary_family) {
-    return BinaryKnownChars{};
-  } else if constexpr (family == octal_family) {
-    return SmallBaseKnownChars<8>{};
-  } else if constexpr (family == decimal_family) {
-    return SmallBaseKnownChars<10>{};
-  } else {
-    return HexKnownChars{};
-  }
-}
+// The base of each family with word kernels of its own, whose counted
+// kernels are the known formats' kernels of that base.
+inline constexpr std::array<std::uint32_t, any_base_family> bases_of_families = {2, 8, 10, 16};
 
 template <std::uint8_t place, typename Magnitude>
 BITSPLIT_NOINLINE ReadOutcome<Magnitude> read_counted(const Layout& layout, const char* text,
                                                       std::size_t size,
                                                       Magnitude largest) noexcept {
-  return read_here<true, place % counted_words + 1>(counted_reading_family<place / counted_words>(),
-                                                    text, size, layout.count, 0, '_', largest);
-}
-
-template <std::uint8_t family>
-BITSPLIT_ALWAYS_INLINE inline auto counted_writing_family(const Layout& layout) noexcept {
-  static_assert(family < any_base_family);
-  if constexpr (family == binary_family) {
-    return BinaryKnownDigits{};
-  } else if constexpr (family == octal_family) {
-    return OctalDigits{};
-  } else if constexpr (family == decimal_family) {
-    return DecimalKnownDigits{};
-  } else {
-    return HexKnownDigits{layout.letter_gap};
-  }
+  return read_here<true, place % counted_words + 1>(
+      known_reading_family<bases_of_families[place / counted_words]>(), text, size, layout.count, 0,
+      '_', largest);
 }
 
 // Writing the same way: the count's words known, so that the reversal
@@ -262,8 +240,10 @@ BITSPLIT_NOINLINE char* write_counted(const Layout& layout, Magnitude value,
   const std::uint32_t leading = layout.count - 8 * (words - 1);
   BITSPLIT_ASSUME(leading - 1 < 8);
   const std::uint32_t count = 8 * (words - 1) + leading;
-  return write_low_digits_by_words<words>(counted_writing_family<place / counted_words>(layout),
-                                          value, buffer, count)
+  // A whole word's kernel: the count is known only at run time.
+  const auto family =
+      known_writing_family<bases_of_families[place / counted_words], 8>(layout.letter_gap);
+  return write_low_digits_by_words<words>(family, value, buffer, count)
              ? finish(buffer, count, Ending{})
              : nullptr;
 }
