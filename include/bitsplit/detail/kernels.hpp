@@ -177,7 +177,7 @@ BITSPLIT_ALWAYS_INLINE inline auto reading_family(const Layout& layout) noexcept
   } else if constexpr (family == hex_family) {
     return HexChars{};
   } else {
-    return AnyBaseChars{layout.base, eighth_power(layout.base)};
+    return RunTimeAnyBaseChars{layout.base, eighth_power(layout.base)};
   }
 }
 

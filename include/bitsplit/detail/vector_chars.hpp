@@ -1,10 +1,11 @@
 #ifndef BITSPLIT_DETAIL_VECTOR_CHARS_HPP
 #define BITSPLIT_DETAIL_VECTOR_CHARS_HPP
 
-// Reading kernels for bases 2 and 16 in 16-byte registers, for formats known
-// at compile time on x86-64 (see vector_words.hpp): sixteen characters
-// checked and combined in about the instructions that eight take in a 64-bit
-// word. The character-word kernels (read_words.hpp) are the plain twins.
+// Reading kernels in 16-byte registers on x86-64 (see vector_words.hpp):
+// sixteen characters checked and combined in about the instructions that
+// eight take in a 64-bit word, for formats known at compile time, and a
+// word at a time for any base, known or chosen at run time. The
+// character-word kernels (read_words.hpp) are the plain twins.
 
 #include <array>
 #include <concepts>
@@ -186,46 +187,66 @@ struct SmallBaseVectorChars : SmallBaseChars<known_base>,
   }
 };
 
-// A base from 11 to 36, a word at a time: digits and letters told apart
-// and given their values in a register's low half, and the eight values
-// combined into two fours there; one multiply-add joins them.
+// Any base from 2 to 36, a word at a time: each character's value, as a
+// digit or a letter in either case, in a register's low half, and the eight
+// values combined into two fours there; one multiply-add joins them. A base
+// the compiler knows (LetterBaseVectorChars) folds its factors; a base
+// chosen at run time (AnyBaseVectorChars) takes them from two multiplies.
+struct LetterLanes {
+  __m128i values;  // Each character's value; 36 or more for any other than a digit or a letter.
+  int fits;        // A bit set for each character whose value is below the base.
+};
+
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE inline LetterLanes letter_lanes(std::uint64_t chars,
+                                                                     std::uint32_t base) noexcept {
+  const __m128i text = _mm_cvtsi64_si128(static_cast<long long>(chars));
+  const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
+  const __m128i letters = _mm_sub_epi8(_mm_or_si128(text, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
+  const __m128i is_digit = _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits);
+  // A byte past 'z' or before 'a' (case aside) is 26 or more past it, and
+  // saturates rather than wrapping into a digit's value.
+  const __m128i values =
+      _mm_or_si128(_mm_and_si128(is_digit, digits),
+                   _mm_andnot_si128(is_digit, _mm_adds_epu8(letters, _mm_set1_epi8(10))));
+  const __m128i top = _mm_set1_epi8(static_cast<char>(base - 1));
+  return {values, _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(values, top), values))};
+}
+
+[[nodiscard]] BITSPLIT_ALWAYS_INLINE inline std::uint64_t letter_lanes_value(
+    __m128i values, std::uint32_t base) noexcept {
+  const std::uint32_t squared = base * base;
+  const __m128i pairs =
+      _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(values, _mm_set1_epi16(0xff)),
+                                    _mm_set1_epi16(static_cast<std::int16_t>(base))),
+                    _mm_srli_epi16(values, 8));
+  const auto fours = static_cast<std::uint64_t>(_mm_cvtsi128_si64(
+      _mm_madd_epi16(pairs, _mm_set1_epi32(static_cast<int>(squared | 0x10000U)))));
+  return (fours & 0xffffffffU) * (std::uint64_t{squared} * squared) + (fours >> 32U);
+}
+
 template <std::uint32_t known_base>
 struct LetterBaseVectorChars {
   static_assert(known_base > 10 && known_base <= 36);
   static constexpr std::uint32_t base = known_base;
   static constexpr std::uint64_t word_factor = eighth_power(base);
 
-  struct Lanes {
-    __m128i values;  // Each character's value, for a digit or a letter.
-    int fits;        // A bit set for each that is a digit or a letter of the base.
-  };
-
-  [[nodiscard]] BITSPLIT_ALWAYS_INLINE static Lanes lanes(std::uint64_t chars) noexcept {
-    const __m128i text = _mm_cvtsi64_si128(static_cast<long long>(chars));
-    const __m128i digits = _mm_sub_epi8(text, _mm_set1_epi8('0'));
-    const __m128i letters =
-        _mm_sub_epi8(_mm_or_si128(text, _mm_set1_epi8(0x20)), _mm_set1_epi8('a'));
-    const __m128i is_digit = _mm_cmpeq_epi8(_mm_min_epu8(digits, _mm_set1_epi8(9)), digits);
-    const __m128i is_letter =
-        _mm_cmpeq_epi8(_mm_min_epu8(letters, _mm_set1_epi8(known_base - 11)), letters);
-    const __m128i values =
-        _mm_or_si128(_mm_and_si128(is_digit, digits),
-                     _mm_andnot_si128(is_digit, _mm_add_epi8(letters, _mm_set1_epi8(10))));
-    return {values, _mm_movemask_epi8(_mm_or_si128(is_digit, is_letter))};
-  }
-
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static std::uint64_t misfits(std::uint64_t chars) noexcept {
-    return static_cast<std::uint64_t>(~lanes(chars).fits & 0xff);
+    return static_cast<std::uint64_t>(~letter_lanes(chars, base).fits & 0xff);
   }
   [[nodiscard]] BITSPLIT_ALWAYS_INLINE static std::uint64_t value(std::uint64_t chars) noexcept {
-    constexpr int squared = known_base * known_base;
-    const __m128i values = lanes(chars).values;
-    const __m128i pairs = _mm_add_epi16(
-        _mm_mullo_epi16(_mm_and_si128(values, _mm_set1_epi16(0xff)), _mm_set1_epi16(known_base)),
-        _mm_srli_epi16(values, 8));
-    const auto fours = static_cast<std::uint64_t>(
-        _mm_cvtsi128_si64(_mm_madd_epi16(pairs, _mm_set1_epi32(squared | 0x10000))));
-    return (fours & 0xffffffffU) * (std::uint64_t{squared} * squared) + (fours >> 32U);
+    return letter_lanes_value(letter_lanes(chars, base).values, base);
+  }
+};
+
+struct AnyBaseVectorChars {
+  std::uint32_t base = 10;
+  std::uint64_t word_factor = eighth_power(base);
+
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE std::uint64_t misfits(std::uint64_t chars) const noexcept {
+    return static_cast<std::uint64_t>(~letter_lanes(chars, base).fits & 0xff);
+  }
+  [[nodiscard]] BITSPLIT_ALWAYS_INLINE std::uint64_t value(std::uint64_t chars) const noexcept {
+    return letter_lanes_value(letter_lanes(chars, base).values, base);
   }
 };
 
@@ -235,6 +256,7 @@ template <std::uint32_t base>
 using SmallBaseKnownChars = SmallBaseVectorChars<base>;
 template <std::uint32_t base>
 using LetterBaseKnownChars = LetterBaseVectorChars<base>;
+using RunTimeAnyBaseChars = AnyBaseVectorChars;
 
 #else
 
@@ -247,6 +269,7 @@ template <std::uint32_t known_base>
 struct LetterBaseKnownChars : AnyBaseChars {
   constexpr LetterBaseKnownChars() noexcept : AnyBaseChars{known_base, eighth_power(known_base)} {}
 };
+using RunTimeAnyBaseChars = AnyBaseChars;
 
 #endif  // BITSPLIT_HAS_VECTOR_WORDS
 
