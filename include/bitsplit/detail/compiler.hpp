@@ -92,6 +92,15 @@ inline constexpr bool folds_known_formats = true;
 inline constexpr bool folds_known_formats = false;
 #endif
 
+// Whether the build is optimised. An unoptimised build compiles every
+// kernel that a table names in full, so the function forms name fewer
+// there (see read_digits).
+#ifdef __OPTIMIZE__
+inline constexpr bool optimised_build = true;
+#else
+inline constexpr bool optimised_build = false;
+#endif
+
 // The 128-bit integers, where the compiler has them. Named once here, under
 // __extension__, so that a caller's -Wpedantic stays quiet; the standard
 // library's traits do not count them as integers in strict modes

@@ -257,7 +257,9 @@ using ReadKernel = ReadOutcome<Magnitude> (*)(const Layout&, const char*, std::s
 // The function forms' kernels by their family: one table for each way of
 // writing or reading, so that a program takes only the kernels of the ways
 // it calls. A prepared format has tables of its own (below), so that a
-// program that calls only the function forms carries none of its kernels.
+// program that calls only the function forms carries none of its kernels;
+// but an optimised build reads through the prepared format's table, whose
+// kernels by the count's words read up to twice as fast.
 template <bool grouped, typename Magnitude, typename Ending>
 inline constexpr auto write_kernels = [
 ]<std::uint8_t... family>(std::integer_sequence<std::uint8_t, family...>) {
@@ -470,12 +472,19 @@ BITSPLIT_ALWAYS_INLINE constexpr ReadOutcome<Magnitude> read_digits(
         });
       }
     }
-    return read_by_kernel(Layout{.count = count,
-                                 .group = group,
-                                 .base = static_cast<std::uint8_t>(base),
-                                 .separator = separator,
-                                 .kernel = family_of(base)},
-                          text, size, largest);
+    const Layout layout{.count = count,
+                        .group = group,
+                        .base = static_cast<std::uint8_t>(base),
+                        .separator = separator,
+                        .kernel = family_of(base)};
+    if constexpr (optimised_build) {
+      // A prepared format's kernel, chosen anew: a few instructions, which
+      // a count's known words repay many times over.
+      return prepared_read_kernels<Magnitude>[prepared_read_kernel(count, base, group)](
+          layout, text, size, largest);
+    } else {
+      return read_by_kernel(layout, text, size, largest);
+    }
   }
 #endif
   return read_digits_portably(text, size, count, base, group, separator, largest);
