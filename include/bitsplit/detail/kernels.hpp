@@ -353,7 +353,10 @@ inline constexpr auto prepared_write_kernels = [
 }
 (std::make_integer_sequence<std::uint8_t, counted_kernels + kernel_count + family_count>{});
 
-// The place in prepared_write_kernels of a usable format's kernel.
+// The place in prepared_write_kernels of a usable format's kernel. A count
+// below a word takes its family's kernel too: a counted kernel makes a
+// whole word, and stores and reloads it in pieces of a length known only
+// at run time, a tenth slower.
 template <typename Magnitude>
 constexpr std::uint8_t prepared_write_kernel(std::uint32_t count, std::uint32_t base,
                                              std::uint32_t group) noexcept {
@@ -361,7 +364,7 @@ constexpr std::uint8_t prepared_write_kernel(std::uint32_t count, std::uint32_t 
   if (group != 0) {
     return static_cast<std::uint8_t>(counted_kernels + kernel_count + family);
   }
-  if (count == 0 || family == any_base_family || count > 8 * counted_words_of<Magnitude>[family]) {
+  if (count < 8 || family == any_base_family || count > 8 * counted_words_of<Magnitude>[family]) {
     return static_cast<std::uint8_t>(counted_kernels + plain_writing_kernel(base, count));
   }
   return static_cast<std::uint8_t>(family * counted_words + (count + 7) / 8 - 1);
