@@ -85,12 +85,12 @@ BITSPLIT_ALWAYS_INLINE inline void gather_short_groups(const char* text, std::si
   const std::uint32_t first = count - separators * group;  // 1 to group
   // Eight characters, or the text's last: what is copied past a group, the
   // next one overwrites.
-  const auto copy = [&](std::size_t place, std::uint32_t length, char* to)
+  const auto copy = [&](std::size_t place, std::uint32_t length, char* into)
                         BITSPLIT_ALWAYS_INLINE_LAMBDA {
                           if (size - place >= 8) {
-                            store_word(to, load_word<std::uint64_t>(text + place));
+                            store_word(into, load_word<std::uint64_t>(text + place));
                           } else {
-                            store_low_byte_first(to, load_run(text, size, place, length));
+                            store_low_byte_first(into, load_run(text, size, place, length));
                           }
                         };
   copy(0, first, target);
