@@ -73,34 +73,6 @@ BITSPLIT_ALWAYS_INLINE inline void gather_digits(const char* text, std::size_t s
   }
 }
 
-// Copies all `count` digits of a grouped text of the right size, in groups
-// of up to eight, to `target`, and notes in `misfits` a wrong separator.
-// Each group's place in the text and among the digits follows from its
-// index, so that no copy waits for the one before, as gather_digits's do.
-BITSPLIT_ALWAYS_INLINE inline void gather_short_groups(const char* text, std::size_t size,
-                                                       std::uint32_t count, std::uint32_t group,
-                                                       char separator, char* target,
-                                                       std::uint64_t& misfits) noexcept {
-  const std::uint32_t separators = separator_count(count, group);
-  const std::uint32_t first = count - separators * group;  // 1 to group
-  // Eight characters, or the text's last: what is copied past a group, the
-  // next one overwrites.
-  const auto copy = [&](std::size_t place, std::uint32_t length, char* into)
-                        BITSPLIT_ALWAYS_INLINE_LAMBDA {
-                          if (size - place >= 8) {
-                            store_word(into, load_word<std::uint64_t>(text + place));
-                          } else {
-                            store_low_byte_first(into, load_run(text, size, place, length));
-                          }
-                        };
-  copy(0, first, target);
-  for (std::uint32_t index = 0; index < separators; ++index) {
-    const std::size_t place = first + std::size_t{group + 1} * index;
-    misfits |= static_cast<unsigned char>(text[place] ^ separator);
-    copy(place + 1, group, target + first + std::size_t{group} * index);
-  }
-}
-
 // Reads a grouped text with `family`, the reader of texts without groups,
 // over its gathered digits: the last longest_gathered of them, and any
 // before those, which must all be '0', a window as long before. `group` is
@@ -122,12 +94,8 @@ BITSPLIT_ALWAYS_INLINE inline ReadOutcome<Magnitude> read_gathered(
       const std::uint32_t window = (left - 1) % longest_gathered + 1;
       const std::uint32_t padded = (window + 7) / 8 * 8;
       store_word(digits.data(), zero_chars);
-      char* const target = digits.data() + (padded - window);
-      if (window == count && group <= 8) {
-        gather_short_groups(text, size, count, group, separator, target, misfits);
-      } else {
-        gather_digits(text, size, group, separator, cursor, window, target, misfits);
-      }
+      gather_digits(text, size, group, separator, cursor, window, digits.data() + (padded - window),
+                    misfits);
       const Scan<Magnitude> scan =
           scan_in_words<false>(family, digits.data(), padded, padded, 0, '_', largest);
       left -= window;
