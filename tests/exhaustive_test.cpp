@@ -201,9 +201,9 @@ struct Expectation {
   // Converts `value` into a room that ends at the page's end, and returns
   // what the conversion returned.
   [[nodiscard]] char* convert(const GuardedPage& page, std::int32_t value) const {
-    char* const room = page.room(bitsplit_test::text_size(format));
-    std::memset(room + bitsplit_test::text_size(format) + 1 - tail_size, bitsplit_test::sentinel,
-                tail_size);
+    const std::int32_t size = bitsplit_test::text_size(format);
+    char* const room = page.room(size);
+    std::memset(room + size + 1 - tail_size, bitsplit_test::sentinel, tail_size);
     return bitsplit_test::convert(value, room, format);
   }
 
